@@ -1,0 +1,20 @@
+#pragma once
+
+// Property-list files through libplist: XML or binary in, XML out.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/PropertyValue.h"
+
+namespace host {
+
+// Absent when the bytes are not a property list.
+std::optional<platform::PropertyValue> parsePropertyList(std::span<const std::uint8_t> bytes);
+std::optional<platform::PropertyValue> readPropertyListFile(const std::string& path);
+// The XML form of a value.
+std::string xmlPropertyList(const platform::PropertyValue& value);
+
+}  // namespace host

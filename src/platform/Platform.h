@@ -1,0 +1,34 @@
+#pragma once
+
+// Everything the program reaches of the operating system, one reference per
+// facility. The entry point installs the host's; tests install fakes.
+
+#include "platform/Activation.h"
+#include "platform/DistributedNotifications.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/Log.h"
+#include "platform/LoginItems.h"
+#include "platform/PreferenceDomains.h"
+#include "platform/ProcessInfo.h"
+#include "platform/RunLoop.h"
+#include "platform/Workspace.h"
+
+namespace platform {
+
+struct Platform {
+    RunLoop& runLoop;
+    Log& log;
+    PreferenceDomains& preferences;
+    DistributedNotificationCenter& distributedNotifications;
+    Workspace& workspace;
+    LoginItems& loginItems;
+    KeyboardLayout& keyboardLayout;
+    ProcessInfo& processInfo;
+    Activation& activation;
+};
+
+// The installed platform. Using it before install() is a programming error.
+Platform& current();
+void install(Platform* platform);
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+// Unicode text operations, all on UTF-8 strings. The one place the program
+// reaches ICU; everything else asks here.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::unicode {
+
+// Full case mappings (root locale), which may change the text's length.
+std::string uppercased(std::string_view text);
+std::string lowercased(std::string_view text);
+
+// Number of user-perceived characters (extended grapheme clusters).
+std::size_t graphemeCount(std::string_view text);
+
+// The code points of the text; invalid UTF-8 gives U+FFFD for each bad byte.
+std::vector<char32_t> scalars(std::string_view text);
+std::string fromScalar(char32_t scalar);
+
+// General categories Cc (control) or Cf (format).
+bool isControlOrFormat(char32_t scalar);
+
+// Equal as Unicode strings: canonically equivalent forms compare equal.
+bool canonicallyEqual(std::string_view a, std::string_view b);
+
+}  // namespace platform::unicode

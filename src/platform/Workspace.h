@@ -1,0 +1,51 @@
+#pragma once
+
+// The desktop's view of applications: which one is in front, which run, where
+// an application is installed, and opening addresses with the user's default
+// handler.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Activation.h"
+#include "platform/DistributedNotifications.h"
+#include "platform/PropertyValue.h"
+
+namespace platform {
+
+struct RunningApplication {
+    int processIdentifier = 0;
+    std::optional<std::string> bundleIdentifier;
+    std::optional<std::string> localizedName;
+    std::optional<std::string> bundlePath;
+    std::optional<std::string> executablePath;
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    std::optional<Date> launchDate;
+    bool operator==(const RunningApplication&) const = default;
+};
+
+class Workspace {
+public:
+    using ActivationHandler = std::function<void(const RunningApplication&)>;
+
+    virtual ~Workspace() = default;
+
+    virtual std::optional<RunningApplication> frontmostApplication() = 0;
+    virtual std::vector<RunningApplication> runningApplications() = 0;
+
+    // Where the application with this bundle identifier is installed; absent
+    // when no installed application has it.
+    virtual std::optional<std::string> applicationPath(const std::string& bundleIdentifier) = 0;
+
+    // Opens an address (https:, mailto:) with the user's default handler.
+    virtual bool openURL(const std::string& url) = 0;
+
+    // Told on the main thread, in order, whenever an application comes to
+    // the front.
+    virtual ObserverId observeActivations(ActivationHandler handler) = 0;
+    virtual void removeActivationObserver(ObserverId observer) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeRunLoop.h"
+#include "fakes/FakeServices.h"
+#include "platform/Platform.h"
+
+namespace fakes {
+
+// Every facility faked, installed for the lifetime of the object.
+struct FakePlatform {
+    FakePlatform();
+    ~FakePlatform();
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
+    FakeRunLoop runLoop;
+    FakeLog log;
+    FakePreferenceDomains preferences;
+    FakeDistributedNotificationCenter notifications{runLoop};
+    FakeWorkspace workspace{runLoop};
+    FakeLoginItems loginItems;
+    FakeKeyboardLayout keyboardLayout;
+    FakeProcessInfo processInfo;
+    FakeActivation activation;
+    platform::Platform platform;
+
+    static constexpr const char* appDomain = "app.tarnwick.Tarnwick";
+    static constexpr const char* globalDomain = platform::PreferenceDomains::globalDomain;
+};
+
+// Base fixture: a fresh fake platform with the US layout for every test.
+class PlatformTest : public ::testing::Test {
+protected:
+    FakePlatform fake;
+};
+
+}  // namespace fakes

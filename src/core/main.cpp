@@ -1,0 +1,2 @@
+// Replaced by the real entry point shortly.
+int main() { return 0; }

@@ -1,2 +1,18 @@
-// Replaced by the real entry point shortly.
-int main() { return 0; }
+// Tarnwick's entry point: an accessory application with no Dock icon, whose
+// delegate creates everything else once launching has finished.
+
+#include "core/AppDelegate.h"
+#include "host/HostPlatform.h"
+#include "kit/Application.h"
+
+int main() {
+    host::HostPlatform host;
+    platform::install(&host.platform());
+
+    kit::Application app;
+    AppDelegate delegate;
+    app.setDelegate(&delegate);
+    app.setActivationPolicy(platform::ActivationPolicy::accessory);
+    app.run();
+    return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// The one object that owns the program's long-lived parts, builds the main
+// menu, and performs every manual toggle of the menu bar setting.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/HotKeyState.h"
+#include "kit/Menu.h"
+
+class AppController {
+public:
+    // The sources a manual toggle names in the log.
+    static constexpr std::string_view sourceRightClick = "right-click on menu bar";
+    static constexpr std::string_view sourceHotKey = "hotkey";
+    static constexpr std::string_view sourceMenu = "menu";
+
+    // Runs the start-up sequence and writes the launch line.
+    AppController();
+    AppController(const AppController&) = delete;
+    AppController& operator=(const AppController&) = delete;
+
+    // Flips the setting: reads it, writes the opposite, logs the source.
+    void toggleAutoHide(std::string_view source);
+
+    const HotKeyState& hotKeyState() const { return hotKeyState_; }
+    std::string hotKeyDescription() const { return ::hotKeyDescription(hotKeyState_); }
+
+    // Installed by the settings window; told after every change it shows.
+    std::function<void()> stateDidChange;
+
+    // The application's main menu: the application, Edit and Window menus.
+    static std::unique_ptr<kit::Menu> makeMainMenu();
+
+private:
+    void logLaunch() const;
+
+    HotKeyState hotKeyState_ = HotKeyStates::Off{};
+};

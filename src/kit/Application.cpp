@@ -1,0 +1,81 @@
+#include "kit/Application.h"
+
+#include <cassert>
+#include <vector>
+
+#include "kit/NotificationCenter.h"
+#include "platform/Platform.h"
+
+namespace kit {
+namespace {
+Application* sharedApplication = nullptr;
+}
+
+Application::Application() {
+    assert(!sharedApplication && "one application per process");
+    sharedApplication = this;
+}
+
+Application::~Application() { sharedApplication = nullptr; }
+
+Application& Application::shared() {
+    assert(sharedApplication);
+    return *sharedApplication;
+}
+
+void Application::setActivationPolicy(platform::ActivationPolicy policy) {
+    platform::current().activation.setPolicy(policy);
+}
+
+void Application::run() {
+    auto& runLoop = platform::current().runLoop;
+    runLoop.setTerminationRequestHandler([this] { terminate(nullptr); });
+    runLoop.post([this] {
+        if (delegate_) delegate_->applicationDidFinishLaunching();
+    });
+    runLoop.run();
+}
+
+void Application::terminate(Responder*) {
+    if (terminating_) return;
+    terminating_ = true;
+    NotificationCenter::defaultCenter().post(willTerminateNotification);
+    platform::current().runLoop.stop();
+}
+
+void Application::reopen() {
+    if (delegate_) delegate_->applicationShouldHandleReopen(false);
+}
+
+bool Application::sendAction(const Action& action, Responder* target, Responder* sender) {
+    if (target) return target->tryToPerform(action, sender);
+    std::vector<Responder*> chain;
+    if (keyWindow_) {
+        for (auto* responder = keyWindow_->firstResponder(); responder;
+             responder = responder->nextResponder()) {
+            if (responder != keyWindow_) chain.push_back(responder);
+        }
+        chain.push_back(keyWindow_);
+    }
+    chain.push_back(this);
+    if (delegate_) chain.push_back(delegate_);
+    for (auto* responder : chain) {
+        if (responder->tryToPerform(action, sender)) return true;
+    }
+    return false;
+}
+
+bool Application::performKeyEquivalent(const std::string& characters, std::uint64_t modifiers) {
+    if (!mainMenu_) return false;
+    auto* item = mainMenu_->itemForKeyEquivalent(characters, modifiers);
+    if (!item || item->action().empty()) return false;
+    return sendAction(item->action(), item->target(), nullptr);
+}
+
+bool Application::tryToPerform(const Action& action, Responder* sender) {
+    if (action != "terminate:") return false;
+    terminate(sender);
+    return true;
+}
+
+}  // namespace kit

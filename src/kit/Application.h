@@ -1,0 +1,73 @@
+#pragma once
+
+// The application object: the run loop's owner, the main menu, the key
+// window, the end of the responder chain and the way out.
+
+#include <memory>
+#include <string>
+
+#include "kit/Menu.h"
+#include "kit/Responder.h"
+#include "kit/Window.h"
+#include "platform/Activation.h"
+
+namespace kit {
+
+class ApplicationDelegate : public Responder {
+public:
+    virtual void applicationDidFinishLaunching() {}
+    // The program was launched again while it runs. Answering false keeps
+    // the application from doing anything of its own.
+    virtual bool applicationShouldHandleReopen(bool hasVisibleWindows) {
+        (void)hasVisibleWindows;
+        return true;
+    }
+};
+
+class Application : public Responder {
+public:
+    static constexpr const char* willTerminateNotification = "NSApplicationWillTerminateNotification";
+
+    // The one application of the process; shared() answers it while it lives.
+    Application();
+    ~Application() override;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    static Application& shared();
+
+    void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
+    ApplicationDelegate* delegate() const { return delegate_; }
+    void setActivationPolicy(platform::ActivationPolicy policy);
+
+    void setMainMenu(std::unique_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
+    Menu* mainMenu() const { return mainMenu_.get(); }
+    Window* keyWindow() const { return keyWindow_; }
+    void setKeyWindow(Window* window) { keyWindow_ = window; }
+
+    // Tells the delegate that launching finished on the loop's first turn,
+    // then runs the loop until terminate().
+    void run();
+    // Tells will-terminate observers, then ends the run loop. Also what a
+    // request from outside (SIGTERM, SIGINT) does.
+    void terminate(Responder* sender);
+    bool isTerminating() const { return terminating_; }
+    // The program was launched again while running.
+    void reopen();
+
+    // Sends an action to `target`, or with none along the responder chain:
+    // the key window's focused control and its next responders, the key
+    // window, the application, its delegate. True when someone performed it.
+    bool sendAction(const Action& action, Responder* target, Responder* sender);
+    // Offers a key press to the main menu's key equivalents.
+    bool performKeyEquivalent(const std::string& characters, std::uint64_t modifiers);
+
+    bool tryToPerform(const Action& action, Responder* sender) override;
+
+private:
+    ApplicationDelegate* delegate_ = nullptr;
+    std::unique_ptr<Menu> mainMenu_;
+    Window* keyWindow_ = nullptr;
+    bool terminating_ = false;
+};
+
+}  // namespace kit

@@ -1,0 +1,45 @@
+#pragma once
+
+// The records of the per-application feature: a rule forcing the menu bar
+// setting while one application is in front, and a recently used application.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/PropertyValue.h"
+
+struct AppRule {
+    std::string bundleID;  // the rule's key: one rule per application
+    std::string name;      // display name when the rule was made
+    bool autoHide = false;  // forced value while the application is in front
+
+    // Text compares as Unicode: canonically equivalent forms are equal.
+    bool operator==(const AppRule& other) const;
+
+    // Stored form: {"bundleID": text, "name": text, "autoHide": boolean}.
+    platform::PropertyDictionary dictionary() const;
+    // Absent without a text "bundleID" or a boolean "autoHide"; a missing or
+    // non-text "name" falls back to the bundle identifier.
+    static std::optional<AppRule> fromDictionary(const platform::PropertyDictionary& dictionary);
+};
+
+struct AppRef {
+    std::string bundleID;
+    std::string name;  // display name when it was last in front
+
+    bool operator==(const AppRef& other) const;
+
+    // Stored form: {"bundleID": text, "name": text}.
+    platform::PropertyDictionary dictionary() const;
+    // Absent unless both entries are there.
+    static std::optional<AppRef> fromDictionary(const platform::PropertyDictionary& dictionary);
+};
+
+// Reading a stored list: nothing or a non-array is empty; one element of the
+// wrong kind empties the whole list; entries that give no record are skipped.
+std::vector<AppRule> appRulesFromStored(const std::optional<platform::PropertyValue>& stored);
+std::vector<AppRef> appRefsFromStored(const std::optional<platform::PropertyValue>& stored);
+
+platform::PropertyArray storedForm(const std::vector<AppRule>& rules);
+platform::PropertyArray storedForm(const std::vector<AppRef>& apps);

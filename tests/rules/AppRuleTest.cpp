@@ -1,0 +1,67 @@
+#include "rules/AppRule.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakePlatform.h"
+
+namespace {
+
+using platform::PropertyArray;
+using platform::PropertyDictionary;
+using platform::PropertyValue;
+
+TEST(AppRule, ANameThatIsMissingOrNotTextFallsBackToTheBundleID) {
+    auto withoutName = AppRule::fromDictionary({{"bundleID", "com.example.a"}, {"autoHide", true}});
+    auto numericName =
+        AppRule::fromDictionary({{"bundleID", "com.example.a"}, {"name", 3}, {"autoHide", true}});
+    ASSERT_TRUE(withoutName && numericName);
+    EXPECT_EQ(withoutName->name, "com.example.a");
+    EXPECT_EQ(*numericName, *withoutName);
+}
+
+TEST(AppRule, EntriesWithoutATextBundleIDOrABooleanAutoHideAreRejected) {
+    EXPECT_FALSE(AppRule::fromDictionary({{"bundleID", "com.example.a"}}));
+    EXPECT_FALSE(AppRule::fromDictionary({{"bundleID", "com.example.a"}, {"autoHide", "true"}}));
+    EXPECT_FALSE(AppRule::fromDictionary({{"bundleID", "com.example.a"}, {"autoHide", 1}}));
+    EXPECT_FALSE(AppRule::fromDictionary({{"bundleID", 5}, {"autoHide", true}}));
+}
+
+TEST(AppRule, WrittenAndReadBackIsTheSameRule) {
+    AppRule rule{"com.example.a", "Æsop Reader", false};
+    EXPECT_EQ(AppRule::fromDictionary(rule.dictionary()), rule);
+    AppRef app{"com.example.b", "B"};
+    EXPECT_EQ(AppRef::fromDictionary(app.dictionary()), app);
+}
+
+TEST(AppRule, EqualityCoversEveryFieldAndTreatsCanonicalFormsAlike) {
+    EXPECT_NE((AppRule{"com.example.a", "A", true}), (AppRule{"com.example.a", "A", false}));
+    EXPECT_NE((AppRule{"com.example.a", "A", true}), (AppRule{"com.example.a", "A2", true}));
+    EXPECT_EQ((AppRule{"com.example.a", "Caf\u00e9", true}),
+              (AppRule{"com.example.a", "Cafe\u0301", true}));
+    EXPECT_NE((AppRef{"com.example.a", "A"}), (AppRef{"com.example.a", "a"}));
+}
+
+TEST(AppRuleList, ReadsSkipBadEntriesButABadElementEmptiesTheList) {
+    PropertyDictionary first{{"bundleID", "com.example.1"}, {"autoHide", true}};
+    PropertyDictionary text{{"bundleID", "com.example.2"}, {"autoHide", "yes"}};
+    PropertyDictionary third{{"bundleID", "com.example.3"}, {"autoHide", false}};
+    auto rules = appRulesFromStored(PropertyValue(PropertyArray{first, text, third}));
+    ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(rules[0].bundleID, "com.example.1");
+    EXPECT_EQ(rules[1].bundleID, "com.example.3");
+
+    EXPECT_TRUE(appRulesFromStored(PropertyValue(PropertyArray{first, "com.example.2"})).empty());
+    EXPECT_TRUE(appRulesFromStored(PropertyValue(first)).empty());
+    EXPECT_TRUE(appRulesFromStored(std::nullopt).empty());
+}
+
+TEST(AppRefList, EveryElementMustHoldTextOnly) {
+    PropertyDictionary a{{"bundleID", "com.example.a"}, {"name", "A"}};
+    PropertyDictionary nameless{{"bundleID", "com.example.b"}};
+    PropertyDictionary extraNumber{{"bundleID", "com.example.c"}, {"name", "C"}, {"uses", 3}};
+    EXPECT_EQ(appRefsFromStored(PropertyValue(PropertyArray{a, nameless})),
+              (std::vector<AppRef>{{"com.example.a", "A"}}));
+    EXPECT_TRUE(appRefsFromStored(PropertyValue(PropertyArray{a, extraNumber})).empty());
+}
+
+}  // namespace

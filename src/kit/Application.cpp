@@ -30,9 +30,10 @@ void Application::setActivationPolicy(platform::ActivationPolicy policy) {
 void Application::run() {
     auto& runLoop = platform::current().runLoop;
     runLoop.setTerminationRequestHandler([this] { terminate(nullptr); });
-    runLoop.post([this] {
-        if (delegate_) delegate_->applicationDidFinishLaunching();
-    });
+    // Launching finishes before anything queued earlier runs, as it does on
+    // the desktop: the delegate sees the first turn of the loop.
+    if (delegate_) delegate_->applicationDidFinishLaunching();
+    if (terminating_) return;
     runLoop.run();
 }
 

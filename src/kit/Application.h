@@ -44,8 +44,8 @@ public:
     Window* keyWindow() const { return keyWindow_; }
     void setKeyWindow(Window* window) { keyWindow_ = window; }
 
-    // Tells the delegate that launching finished on the loop's first turn,
-    // then runs the loop until terminate().
+    // Tells the delegate that launching finished, then runs the loop until
+    // terminate().
     void run();
     // Tells will-terminate observers, then ends the run loop. Also what a
     // request from outside (SIGTERM, SIGINT) does.

@@ -19,7 +19,7 @@ protected:
     AppController& launch() {
         app.setDelegate(&delegate);
         app.setActivationPolicy(platform::ActivationPolicy::accessory);
-        fake.runLoop.post([this] { fake.runLoop.stop(); });
+        fake.runLoop.scheduleTimer(0, false, [this] { fake.runLoop.stop(); });
         app.run();
         return *delegate.controller();
     }

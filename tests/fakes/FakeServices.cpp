@@ -1,6 +1,7 @@
 #include "fakes/FakeServices.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace fakes {
 

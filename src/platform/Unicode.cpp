@@ -1,0 +1,155 @@
+#include "platform/Unicode.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace platform::unicode {
+namespace {
+
+constexpr char32_t replacementCharacter = 0xFFFD;
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Decodes one well-formed sequence at `at`, or answers 0 bytes used. The
+// bounds on the second byte rule out overlong forms, surrogates and values
+// above U+10FFFF.
+std::size_t decodeOne(std::string_view text, std::size_t at, char32_t& scalar) {
+    auto byte = [&](std::size_t offset) { return static_cast<unsigned char>(text[at + offset]); };
+    unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        scalar = lead;
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    }
+    if (length == 0 || at + length > text.size()) return 0;
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!isContinuation(byte(i))) return 0;
+    }
+    char32_t value = lead & (0xFF >> (length + 1));
+    for (std::size_t i = 1; i < length; ++i) value = (value << 6) | (byte(i) & 0x3F);
+    scalar = value;
+    return length;
+}
+
+icu::UnicodeString toICU(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), text.size()));
+}
+
+std::string toUTF8(const icu::UnicodeString& text) {
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+bool isASCII(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+std::string uppercased(std::string_view text) {
+    icu::UnicodeString unicode = toICU(text);
+    return toUTF8(unicode.toUpper(icu::Locale::getRoot()));
+}
+
+std::string lowercased(std::string_view text) {
+    icu::UnicodeString unicode = toICU(text);
+    return toUTF8(unicode.toLower(icu::Locale::getRoot()));
+}
+
+std::size_t graphemeCount(std::string_view text) {
+    if (text.empty()) return 0;
+    // A break iterator is costly to create; each thread keeps one.
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> created(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        return U_SUCCESS(status) ? std::move(created) : nullptr;
+    }();
+    if (!iterator) return scalars(text).size();
+    iterator->setText(toICU(text));
+    std::size_t count = 0;
+    iterator->first();
+    while (iterator->next() != icu::BreakIterator::DONE) ++count;
+    return count;
+}
+
+std::vector<char32_t> scalars(std::string_view text) {
+    std::vector<char32_t> result;
+    result.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t scalar = 0;
+        std::size_t used = decodeOne(text, at, scalar);
+        if (used == 0) {
+            result.push_back(replacementCharacter);
+            ++at;
+            continue;
+        }
+        result.push_back(scalar);
+        at += used;
+    }
+    return result;
+}
+
+std::string fromScalar(char32_t scalar) {
+    if (scalar > 0x10FFFF || (scalar >= 0xD800 && scalar <= 0xDFFF)) scalar = replacementCharacter;
+    std::string result;
+    if (scalar < 0x80) {
+        result += static_cast<char>(scalar);
+    } else if (scalar < 0x800) {
+        result += static_cast<char>(0xC0 | (scalar >> 6));
+        result += static_cast<char>(0x80 | (scalar & 0x3F));
+    } else if (scalar < 0x10000) {
+        result += static_cast<char>(0xE0 | (scalar >> 12));
+        result += static_cast<char>(0x80 | ((scalar >> 6) & 0x3F));
+        result += static_cast<char>(0x80 | (scalar & 0x3F));
+    } else {
+        result += static_cast<char>(0xF0 | (scalar >> 18));
+        result += static_cast<char>(0x80 | ((scalar >> 12) & 0x3F));
+        result += static_cast<char>(0x80 | ((scalar >> 6) & 0x3F));
+        result += static_cast<char>(0x80 | (scalar & 0x3F));
+    }
+    return result;
+}
+
+bool isControlOrFormat(char32_t scalar) {
+    auto type = u_charType(static_cast<UChar32>(scalar));
+    return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
+}
+
+bool canonicallyEqual(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    // ASCII has a single canonical form, so different bytes mean different text.
+    if (isASCII(a) && isASCII(b)) return false;
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    if (U_FAILURE(status)) return false;
+    icu::UnicodeString left = nfd->normalize(toICU(a), status);
+    icu::UnicodeString right = nfd->normalize(toICU(b), status);
+    return U_SUCCESS(status) && left == right;
+}
+
+}  // namespace platform::unicode

@@ -1,0 +1,78 @@
+#include "shortcuts/HotKey.h"
+
+#include <limits>
+
+#include "shortcuts/KeyCodeName.h"
+
+namespace {
+
+constexpr const char* keyCodeKey = "keyCode";
+constexpr const char* modifiersKey = "modifiers";
+
+// The modifier bits global registration expects.
+namespace CarbonModifiers {
+constexpr std::uint32_t command = 0x100;
+constexpr std::uint32_t shift = 0x200;
+constexpr std::uint32_t option = 0x800;
+constexpr std::uint32_t control = 0x1000;
+}  // namespace CarbonModifiers
+
+std::optional<std::int64_t> integerEntry(const platform::PropertyDictionary& dictionary,
+                                         const std::string& key) {
+    const platform::PropertyValue* value = platform::find(dictionary, key);
+    if (!value) return std::nullopt;
+    return value->integer();
+}
+
+}  // namespace
+
+std::string HotKey::modifierSymbols() const {
+    std::string symbols;
+    if (modifiers & ModifierFlags::control) symbols += "⌃";
+    if (modifiers & ModifierFlags::option) symbols += "⌥";
+    if (modifiers & ModifierFlags::shift) symbols += "⇧";
+    if (modifiers & ModifierFlags::command) symbols += "⌘";
+    return symbols;
+}
+
+std::uint32_t HotKey::carbonModifiers() const {
+    std::uint32_t carbon = 0;
+    if (modifiers & ModifierFlags::command) carbon |= CarbonModifiers::command;
+    if (modifiers & ModifierFlags::option) carbon |= CarbonModifiers::option;
+    if (modifiers & ModifierFlags::control) carbon |= CarbonModifiers::control;
+    if (modifiers & ModifierFlags::shift) carbon |= CarbonModifiers::shift;
+    return carbon;
+}
+
+std::string HotKey::displayText() const {
+    return modifierSymbols() + KeyCodeName::name(keyCode);
+}
+
+platform::PropertyDictionary HotKey::dictionary() const {
+    return {
+        {keyCodeKey, platform::PropertyValue(static_cast<std::int64_t>(keyCode))},
+        {modifiersKey, platform::PropertyValue(static_cast<std::int64_t>(modifiers))},
+    };
+}
+
+std::optional<HotKey> HotKey::fromDictionary(const platform::PropertyDictionary& dictionary) {
+    auto keyCode = integerEntry(dictionary, keyCodeKey);
+    auto modifiers = integerEntry(dictionary, modifiersKey);
+    if (!keyCode || !modifiers) return std::nullopt;
+    // Out-of-range values are damage, not a shortcut; treat them as none stored.
+    if (*keyCode < 0 || *keyCode > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+    if (*modifiers < 0) return std::nullopt;
+    return HotKey{static_cast<std::uint32_t>(*keyCode),
+                  static_cast<std::uint64_t>(*modifiers) & ModifierFlags::mask};
+}
+
+const std::vector<HotKey>& HotKey::defaultCandidates() {
+    constexpr std::uint64_t controlOptionCommand =
+        ModifierFlags::control | ModifierFlags::option | ModifierFlags::command;
+    // M, B, H, T, Y, U by their US key positions.
+    static const std::vector<HotKey> candidates = {
+        {46, controlOptionCommand}, {11, controlOptionCommand}, {4, controlOptionCommand},
+        {17, controlOptionCommand}, {16, controlOptionCommand}, {32, controlOptionCommand},
+    };
+    return candidates;
+}

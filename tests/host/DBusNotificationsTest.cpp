@@ -1,0 +1,92 @@
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/DBusDistributedNotificationCenter.h"
+#include "host/GLibRunLoop.h"
+#include "support/Process.h"
+
+namespace {
+
+using Center = host::DBusDistributedNotificationCenter;
+
+class DBusNotificationsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
+        ASSERT_TRUE(center.connected());
+    }
+
+    void observe(const std::string& name) {
+        center.addObserver(
+            name, [this](const std::string& posted, const std::optional<std::string>& object) {
+                received.push_back(posted + " " + object.value_or("(none)"));
+            });
+    }
+
+    // Long enough for the bus to hand back anything it would.
+    void settle() { runLoop.runUntil(runLoop.now() + 0.3); }
+
+    host::GLibRunLoop runLoop;
+    Center center;
+    std::vector<std::string> received;
+};
+
+TEST_F(DBusNotificationsTest, SenderReceivesItsOwnPostOnceOnALaterTurn) {
+    observe("test.Own");
+    center.post("test.Own", "the object", true);
+    center.post("test.Other", "not observed", true);
+    center.post("test.Own", std::nullopt, false);
+    EXPECT_TRUE(received.empty());
+    settle();
+    EXPECT_EQ(received, (std::vector<std::string>{"test.Own the object", "test.Own (none)"}));
+}
+
+TEST_F(DBusNotificationsTest, RemovedObserverHearsNothingMore) {
+    int calls = 0;
+    auto observer = center.addObserver("test.Removed", [&](auto&, auto&) { ++calls; });
+    center.post("test.Removed", std::nullopt, true);
+    // Removed after the post left but before delivery: still nothing.
+    center.removeObserver(observer);
+    settle();
+    EXPECT_EQ(calls, 0);
+    center.removeObserver(observer);
+}
+
+TEST_F(DBusNotificationsTest, SignalsOfAnotherShapeAreIgnored) {
+    observe("test.Shape");
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    ASSERT_NE(bus, nullptr);
+    g_dbus_connection_emit_signal(bus, nullptr, Center::objectPath, Center::interfaceName,
+                                  Center::signalName, g_variant_new("(s)", "test.Shape"), nullptr);
+    g_dbus_connection_emit_signal(bus, nullptr, Center::objectPath, Center::interfaceName,
+                                  Center::signalName, g_variant_new("(si)", "test.Shape", 7),
+                                  nullptr);
+    g_object_unref(bus);
+    center.post("test.Shape", "fine", true);
+    settle();
+    EXPECT_EQ(received, std::vector<std::string>{"test.Shape fine"});
+}
+
+TEST_F(DBusNotificationsTest, AnotherProcessReceivesEachPostOnce) {
+    support::ChildProcess listener({HOST_TEST_HELPER, "listen", "test.Shared", "1.5"});
+    ASSERT_TRUE(listener.waitForStdout("ready\n")) << listener.stderrText();
+    center.post("test.Shared", "one", true);
+    center.post("test.Unrelated", "x", true);
+    center.post("test.Shared", std::nullopt, true);
+    EXPECT_EQ(listener.wait(), 0);
+    EXPECT_EQ(listener.stdoutText(), "ready\ntest.Shared one\ntest.Shared\n");
+}
+
+TEST(DBusNotificationsWithoutBusTest, PostsGoNowhereAndNothingIsLogged) {
+    support::ChildProcess child({HOST_TEST_HELPER, "without-bus"},
+                                {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"}});
+    EXPECT_EQ(child.wait(), 0);
+    EXPECT_EQ(child.stdoutText(), "not connected, 0 calls\n");
+    EXPECT_EQ(child.stderrText(), "");
+}
+
+}  // namespace

@@ -67,7 +67,7 @@ TEST_F(GLibRunLoopTest, RunUntilReturnsAtTheDeadlineAndRunsCallbacksMeanwhile) {
     loop.runUntil(start + 0.2);
     double elapsed = loop.now() - start;
     EXPECT_GE(elapsed, 0.2);
-    EXPECT_LT(elapsed, 0.5);
+    EXPECT_LT(elapsed, 1.0);
     EXPECT_GE(ticks, 5);
     // A deadline already past returns at once, after what is due.
     loop.post([&] { events.push_back("due"); });

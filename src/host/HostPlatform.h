@@ -1,0 +1,37 @@
+#pragma once
+
+// The Linux host: one of each facility, handed to the program as a
+// platform::Platform. The entry point makes one and installs platform().
+
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace host {
+
+class GLibRunLoop;
+class HostProcessInfo;
+class DBusDistributedNotificationCenter;
+
+class HostPlatform {
+public:
+    HostPlatform();
+    ~HostPlatform();
+    HostPlatform(const HostPlatform&) = delete;
+    HostPlatform& operator=(const HostPlatform&) = delete;
+
+    platform::Platform& platform() { return platform_; }
+
+    // The host-only parts the entry point needs beyond the interfaces.
+    GLibRunLoop& runLoop();
+    HostProcessInfo& processInfo();
+    DBusDistributedNotificationCenter& distributedNotifications();
+
+private:
+    // Kept out of this header so the entry point sees no GLib or xkbcommon.
+    struct Facilities;
+    std::unique_ptr<Facilities> facilities_;
+    platform::Platform platform_;
+};
+
+}  // namespace host

@@ -1,5 +1,7 @@
 #include "fakes/FakePlatform.h"
 
+#include "shortcuts/KeyCodeName.h"
+
 namespace fakes {
 
 FakePlatform::FakePlatform()
@@ -7,6 +9,8 @@ FakePlatform::FakePlatform()
                loginItems, keyboardLayout, processInfo, activation} {
     keyboardLayout.useUS();
     platform::install(&platform);
+    // The character table is built once per process; each test starts anew.
+    KeyCodeName::resetCharacterTableForTesting();
 }
 
 FakePlatform::~FakePlatform() { platform::install(nullptr); }

@@ -10,19 +10,13 @@
 #include <vector>
 
 #include "kit/Responder.h"
+#include "platform/ModifierFlags.h"
 
 namespace kit {
 
 class Menu;
 
-// The modifier bits of a key equivalent, as in a shortcut's modifier word.
-namespace KeyModifier {
-inline constexpr std::uint64_t shift = 0x20000;
-inline constexpr std::uint64_t control = 0x40000;
-inline constexpr std::uint64_t option = 0x80000;
-inline constexpr std::uint64_t command = 0x100000;
-inline constexpr std::uint64_t mask = 0x1E0000;
-}  // namespace KeyModifier
+namespace KeyModifier = platform::ModifierFlags;
 
 class MenuItem {
 public:

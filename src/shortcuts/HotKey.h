@@ -8,16 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ModifierFlags.h"
 #include "platform/PropertyValue.h"
 
-namespace ModifierFlags {
-inline constexpr std::uint64_t shift = 0x20000;
-inline constexpr std::uint64_t control = 0x40000;
-inline constexpr std::uint64_t option = 0x80000;
-inline constexpr std::uint64_t command = 0x100000;
-// The device-independent bits a shortcut keeps; every producer reduces to it.
-inline constexpr std::uint64_t mask = 0x1E0000;
-}  // namespace ModifierFlags
+namespace ModifierFlags = platform::ModifierFlags;
 
 struct HotKey {
     std::uint32_t keyCode = 0;

@@ -31,6 +31,7 @@ public:
     // before the loop starts is not lost.
     void run() override;
     void stop() override;
+    void stopAll() override;
     void runUntil(double deadline) override;
 
     void post(std::function<void()> work) override;
@@ -56,7 +57,6 @@ private:
 
     void runLevel(const double* deadline);
     void requestTermination();
-    void stopAll();
 
     static int dispatchPost(void* data);
     static int fireTimer(void* data);

@@ -41,7 +41,8 @@ void Application::terminate(Responder*) {
     if (terminating_) return;
     terminating_ = true;
     NotificationCenter::defaultCenter().post(willTerminateNotification);
-    platform::current().runLoop.stop();
+    // A request may arrive during a modal run; the whole program ends.
+    platform::current().runLoop.stopAll();
 }
 
 void Application::reopen() {

@@ -20,7 +20,10 @@ public:
 
     // Runs until stop() is called.
     virtual void run() = 0;
+    // Ends the innermost run only: a modal run ends, the program goes on.
     virtual void stop() = 0;
+    // Ends every run, nested ones included: the program is ending.
+    virtual void stopAll() = 0;
 
     // Runs the loop until `deadline` (a now() value) has passed or stop() is
     // called, whichever comes first. Callbacks run meanwhile as usual.

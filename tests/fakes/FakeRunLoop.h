@@ -17,6 +17,8 @@ public:
     // until stop() is called or nothing is left to do.
     void run() override;
     void stop() override { stopped_ = true; }
+    // Runs here never outlive a stop, so ending one ends them all.
+    void stopAll() override { stopped_ = true; }
     void runUntil(double deadline) override;
     void post(std::function<void()> work) override { queue_.push_back(std::move(work)); }
     platform::TimerId scheduleTimer(double interval, bool repeats,

@@ -141,6 +141,9 @@ std::optional<std::string> keysymText(xkb_keysym_t symbol) {
 }  // namespace
 
 std::optional<XkbLayoutNames> parseKeyboardDefaults(std::string_view text) {
+    // Names go to xkbcommon as C strings; a file with NUL bytes is no
+    // settings file at all.
+    if (text.find('\0') != std::string_view::npos) return std::nullopt;
     XkbLayoutNames names;
     while (!text.empty()) {
         auto newline = text.find('\n');

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,126 +14,99 @@ constexpr double patience = 5;
 
 class GLibRunLoopTest : public testing::Test {
 protected:
-    void runBriefly(double seconds) { loop.runUntil(loop.now() + seconds); }
+    // Runs until `seconds` from now; answers how long that took.
+    double runFor(double seconds) {
+        double start = loop.now();
+        loop.runUntil(start + seconds);
+        return loop.now() - start;
+    }
+    // Work that notes `event` and, when asked, then stops the innermost run.
+    std::function<void()> note(const std::string& event, bool thenStop = false) {
+        return [=, this] {
+            events.push_back(event);
+            if (thenStop) loop.stop();
+        };
+    }
 
     host::GLibRunLoop loop;
     std::vector<std::string> events;
 };
 
-TEST_F(GLibRunLoopTest, PostedWorkRunsInOrderOnLaterTurns) {
+TEST_F(GLibRunLoopTest, PostedWorkRunsInOrderAndTimersOnceAfterTheirIntervalOnLaterTurns) {
+    double start = loop.now(), firedAt = 0;
     loop.post([&] {
         events.push_back("first");
-        loop.post([&] {
-            events.push_back("posted from first");
-            loop.stop();
-        });
+        loop.post(note("posted from first"));
     });
-    loop.post([&] { events.push_back("second"); });
-    EXPECT_TRUE(events.empty());
-    runBriefly(patience);
-    EXPECT_EQ(events, (std::vector<std::string>{"first", "second", "posted from first"}));
-}
-
-TEST_F(GLibRunLoopTest, TimersFireOnceAfterTheirIntervalUnlessCancelled) {
-    double start = loop.now();
-    double firedAt = 0;
+    loop.post(note("second"));
     loop.scheduleTimer(0.05, false, [&] { firedAt = loop.now(); });
-    auto cancelled = loop.scheduleTimer(0.02, false, [&] { events.push_back("cancelled"); });
+    auto cancelled = loop.scheduleTimer(0.02, false, note("cancelled"));
     auto later = loop.scheduleTimer(0.1, false, [&] { loop.stop(); });
     EXPECT_NE(cancelled, later);
     loop.cancelTimer(cancelled);
-    runBriefly(patience);
-    EXPECT_GE(firedAt - start, 0.049);
-    EXPECT_LT(loop.now() - start, 1.0);
     EXPECT_TRUE(events.empty());
+    EXPECT_LT(runFor(patience), 1.0);
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "second", "posted from first"}));
+    EXPECT_GE(firedAt - start, 0.049);
     // Fired one-shots are gone; cancelling them is harmless.
     loop.cancelTimer(later);
     loop.cancelTimer(12345);
 }
 
-TEST_F(GLibRunLoopTest, RepeatingTimerRepeatsUntilItCancelsItself) {
-    int fired = 0;
-    platform::TimerId timer = 0;
-    timer = loop.scheduleTimer(0.01, true, [&] {
-        if (++fired == 3) loop.cancelTimer(timer);
-    });
-    runBriefly(0.3);
-    EXPECT_EQ(fired, 3);
-}
-
-TEST_F(GLibRunLoopTest, RunUntilReturnsAtTheDeadlineAndRunsCallbacksMeanwhile) {
-    int ticks = 0;
+TEST_F(GLibRunLoopTest, RunUntilReturnsAtTheDeadlineAndRepeatingTimersFireMeanwhile) {
+    int ticks = 0, untilCancelled = 0;
     loop.scheduleTimer(0.01, true, [&] { ++ticks; });
-    double start = loop.now();
-    loop.runUntil(start + 0.2);
-    double elapsed = loop.now() - start;
+    platform::TimerId timer = loop.scheduleTimer(0.01, true, [&] {
+        if (++untilCancelled == 3) loop.cancelTimer(timer);
+    });
+    double elapsed = runFor(0.2);
     EXPECT_GE(elapsed, 0.2);
     EXPECT_LT(elapsed, 1.0);
     EXPECT_GE(ticks, 5);
+    EXPECT_EQ(untilCancelled, 3);
     // A deadline already past returns at once, after what is due.
-    loop.post([&] { events.push_back("due"); });
-    start = loop.now();
-    loop.runUntil(start - 1);
-    EXPECT_LT(loop.now() - start, 0.1);
+    loop.post(note("due"));
+    EXPECT_LT(runFor(-1), 0.1);
     EXPECT_EQ(events, std::vector<std::string>{"due"});
 }
 
-TEST_F(GLibRunLoopTest, StopEndsOnlyTheInnermostRun) {
+TEST_F(GLibRunLoopTest, StopEndsOnlyTheInnermostRunOrTheNextOneToStart) {
     loop.post([&] {
-        loop.scheduleTimer(0.02, false, [&] {
-            events.push_back("inner stops");
-            loop.stop();
-        });
+        loop.scheduleTimer(0.02, false, note("inner stops", true));
         loop.runUntil(loop.now() + patience);
         events.push_back("inner returned");
-        loop.post([&] {
-            events.push_back("outer still runs");
-            loop.stop();
-        });
+        loop.post(note("outer still runs", true));
     });
-    loop.scheduleTimer(patience, false, [&] {
-        events.push_back("outer timed out");
-        loop.stop();
-    });
+    auto timeout = loop.scheduleTimer(patience, false, note("outer timed out", true));
     loop.run();
+    loop.cancelTimer(timeout);
     EXPECT_EQ(events,
               (std::vector<std::string>{"inner stops", "inner returned", "outer still runs"}));
-}
 
-TEST_F(GLibRunLoopTest, StopBeforeRunMakesTheNextRunReturnAtOnce) {
+    // A stop before any run makes the next run return at once, and only that one.
     loop.stop();
-    double start = loop.now();
-    loop.runUntil(start + patience);
-    EXPECT_LT(loop.now() - start, 0.5);
-    // Consumed: the following run waits as usual.
-    start = loop.now();
-    loop.runUntil(start + 0.05);
-    EXPECT_GE(loop.now() - start, 0.05);
+    EXPECT_LT(runFor(patience), 0.5);
+    EXPECT_GE(runFor(0.05), 0.05);
 }
 
-TEST_F(GLibRunLoopTest, TerminationSignalsReachTheHandlerOnTheLoop) {
-    loop.setTerminationRequestHandler([&] {
-        events.push_back("terminate");
-        loop.stop();
-    });
-    std::raise(SIGTERM);
-    EXPECT_TRUE(events.empty());
-    runBriefly(patience);
-    std::raise(SIGINT);
-    runBriefly(patience);
-    EXPECT_EQ(events, (std::vector<std::string>{"terminate", "terminate"}));
-}
-
-TEST_F(GLibRunLoopTest, TerminationWithoutHandlerEndsEveryRun) {
+TEST_F(GLibRunLoopTest, TerminationSignalsEndEveryRunOrReachTheHandlerOnTheLoop) {
+    // Without a handler, every run ends.
     loop.post([&] {
         loop.post([] { std::raise(SIGTERM); });
         loop.runUntil(loop.now() + patience);
         events.push_back("inner returned");
     });
-    double start = loop.now();
-    loop.runUntil(start + patience);
-    EXPECT_LT(loop.now() - start, 1.0);
+    EXPECT_LT(runFor(patience), 1.0);
     EXPECT_EQ(events, std::vector<std::string>{"inner returned"});
+
+    events.clear();
+    loop.setTerminationRequestHandler(note("terminate", true));
+    std::raise(SIGTERM);
+    EXPECT_TRUE(events.empty());
+    runFor(patience);
+    std::raise(SIGINT);
+    runFor(patience);
+    EXPECT_EQ(events, (std::vector<std::string>{"terminate", "terminate"}));
 }
 
 }  // namespace

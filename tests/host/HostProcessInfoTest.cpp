@@ -1,72 +1,48 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "host/HostProcessInfo.h"
+#include "host/PropertyList.h"
 #include "support/Process.h"
 
 namespace {
 
-const char* infoPlist(const std::string& keys) {
-    static std::string text;
-    text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" + keys +
-           "</dict>\n</plist>\n";
-    return text.c_str();
-}
-
-class BundleInfoTest : public testing::Test {
-protected:
-    std::string bundle() const { return home.path() + "/Fake.app"; }
-    std::string executable() const { return bundle() + "/Contents/MacOS/fake"; }
-
+TEST(BundleInfoTest, ReadsInfoPlistOfTheBundleAroundTheExecutableElseTheBuiltInValues) {
     support::TemporaryDirectory home;
-};
+    const std::string bundle = home.path() + "/Fake.app";
+    const std::string executable = bundle + "/Contents/MacOS/fake";
+    auto writeInfo = [&](const std::string& folder, const platform::PropertyDictionary& keys) {
+        support::writeFile(folder + "/Contents/Info.plist", host::xmlPropertyList(keys));
+    };
+    writeInfo(bundle, {{"CFBundleIdentifier", "com.example.Fake"},
+                       {"CFBundleName", "Fake"},
+                       {"CFBundleShortVersionString", "2.5"},
+                       {"CFBundleVersion", "42"}});
+    EXPECT_EQ(host::bundleInfoForExecutable(executable),
+              (platform::BundleInfo{"com.example.Fake", "Fake", "2.5", "42", bundle, executable}));
 
-TEST_F(BundleInfoTest, ReadsInfoPlistOfTheBundleAroundTheExecutable) {
-    support::writeFile(bundle() + "/Contents/Info.plist",
-                       infoPlist("<key>CFBundleIdentifier</key><string>com.example.Fake</string>"
-                                 "<key>CFBundleName</key><string>Fake</string>"
-                                 "<key>CFBundleShortVersionString</key><string>2.5</string>"
-                                 "<key>CFBundleVersion</key><string>42</string>"));
-    EXPECT_EQ(
-        host::bundleInfoForExecutable(executable()),
-        (platform::BundleInfo{"com.example.Fake", "Fake", "2.5", "42", bundle(), executable()}));
-}
-
-TEST_F(BundleInfoTest, MissingKeysAndLooseExecutablesTakeTheBuiltInValues) {
-    support::writeFile(bundle() + "/Contents/Info.plist",
-                       infoPlist("<key>CFBundleVersion</key><string>42</string>"
-                                 "<key>CFBundleName</key><integer>3</integer>"));
-    auto partial = host::bundleInfoForExecutable(executable());
+    writeInfo(bundle, {{"CFBundleVersion", "42"}, {"CFBundleName", 3}});
+    auto partial = host::bundleInfoForExecutable(executable);
     EXPECT_EQ(partial.identifier, "app.tarnwick.Tarnwick");
     EXPECT_EQ(partial.name, "Tarnwick");
     EXPECT_EQ(partial.version, "42");
-    EXPECT_EQ(partial.bundlePath, bundle());
+    EXPECT_EQ(partial.bundlePath, bundle);
 
     auto loose = host::bundleInfoForExecutable(home.path() + "/bin/fake");
-    EXPECT_EQ(loose.identifier, "app.tarnwick.Tarnwick");
     EXPECT_EQ(loose.bundlePath, "");
     EXPECT_EQ(loose.executablePath, home.path() + "/bin/fake");
     // Not a bundle's layout: Contents/MacOS but no .app around it.
-    support::writeFile(home.path() + "/Fake/Contents/Info.plist", infoPlist(""));
+    writeInfo(home.path() + "/Fake", {});
     EXPECT_EQ(host::bundleInfoForExecutable(home.path() + "/Fake/Contents/MacOS/fake").bundlePath,
               "");
 }
 
-TEST(HostProcessInfoTest, DescribesThisProcess) {
+TEST(HostProcessInfoTest, DescribesThisProcessAndCountsSuddenTerminationStartingDisabled) {
     host::HostProcessInfo info;
-    EXPECT_EQ(info.processIdentifier(), getpid());
-    setenv("TARNWICK_TEST_VARIABLE", "", 1);
-    EXPECT_EQ(info.environment("TARNWICK_TEST_VARIABLE"), "");
-    unsetenv("TARNWICK_TEST_VARIABLE");
-    EXPECT_EQ(info.environment("TARNWICK_TEST_VARIABLE"), std::nullopt);
     // The test program does not run from a bundle.
     EXPECT_EQ(info.mainBundle().bundlePath, "");
     EXPECT_NE(info.mainBundle().executablePath, "");
     EXPECT_NE(info.operatingSystemVersionString().find("Linux "), std::string::npos);
-}
 
-TEST(HostProcessInfoTest, SuddenTerminationIsCountedAndStartsDisabled) {
-    host::HostProcessInfo info;
     EXPECT_FALSE(info.suddenTerminationAllowed());
     info.enableSuddenTermination();
     EXPECT_TRUE(info.suddenTerminationAllowed());

@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fakes/FakePlatform.h"
 
 namespace {
 
-using platform::PropertyDictionary;
 using platform::PropertyValue;
 
 constexpr std::uint64_t shift = ModifierFlags::shift;
@@ -16,61 +17,42 @@ constexpr std::uint64_t command = ModifierFlags::command;
 
 using HotKeyTest = fakes::PlatformTest;
 
-TEST_F(HotKeyTest, DisplayTextIsSymbolsInFixedOrderThenTheKeyName) {
-    EXPECT_EQ((HotKey{46, 0x1C0000}).displayText(), "⌃⌥⌘M");
-    EXPECT_EQ((HotKey{0, shift | command}).modifierSymbols(), "⇧⌘");
-    EXPECT_EQ((HotKey{0, command | shift | option}).modifierSymbols(), "⌥⇧⌘");
-    EXPECT_EQ((HotKey{0, command | shift | option | control}).modifierSymbols(), "⌃⌥⇧⌘");
-    EXPECT_EQ((HotKey{0, 0}).modifierSymbols(), "");
-    EXPECT_EQ((HotKey{96, command}).displayText(), "⌘F5");
-    EXPECT_EQ((HotKey{36, shift | command}).displayText(), "⇧⌘↩");
-    EXPECT_EQ((HotKey{85, control}).displayText(), "⌃Keypad 3");
+TEST_F(HotKeyTest, SymbolsInFixedOrderThenTheKeyNameAndTheRegistrationBits) {
+    for (const auto& [hotKey, text, carbon] : std::vector<std::tuple<HotKey, std::string, int>>{
+             {{46, control | option | command}, "⌃⌥⌘M", 0x1900},
+             {{0, command | shift | option}, "⌥⇧⌘A", 0xB00},
+             {{0, command | shift | option | control}, "⌃⌥⇧⌘A", 0x1B00},
+             {{0, shift}, "⇧A", 0x200},
+             {{0, 0x10000}, "A", 0},  // caps lock is not ours
+             {{96, command}, "⌘F5", 0x100},
+             {{36, shift | command}, "⇧⌘↩", 0x300},
+             {{85, control}, "⌃Keypad 3", 0x1000}}) {
+        EXPECT_EQ(hotKey.displayText(), text);
+        EXPECT_EQ(hotKey.carbonModifiers(), std::uint32_t(carbon)) << text;
+    }
 }
 
-TEST_F(HotKeyTest, CarbonModifiersUseTheRegistrationBits) {
-    EXPECT_EQ((HotKey{0, control | option | command}).carbonModifiers(), 0x1900u);
-    EXPECT_EQ((HotKey{0, shift}).carbonModifiers(), 0x200u);
-    EXPECT_EQ((HotKey{0, shift | control | option | command}).carbonModifiers(), 0x1B00u);
-    EXPECT_EQ((HotKey{0, 0x10000}).carbonModifiers(), 0u);  // caps lock is not ours
-}
-
-TEST_F(HotKeyTest, EqualOnlyWhenBothWholeFieldsAreEqual) {
-    EXPECT_NE((HotKey{3, 0x100000}), (HotKey{3, 0x120000}));
-    EXPECT_NE((HotKey{3, command}), (HotKey{4, command}));
-    EXPECT_EQ((HotKey{3, command}), (HotKey{3, command}));
-}
-
-TEST_F(HotKeyTest, StoredFormRoundTrips) {
-    HotKey hotKey{46, control | option | command};
-    PropertyDictionary stored = hotKey.dictionary();
-    EXPECT_EQ(stored, (PropertyDictionary{{"keyCode", 46}, {"modifiers", 0x1C0000}}));
-    EXPECT_EQ(HotKey::fromDictionary(stored), hotKey);
-}
-
-TEST_F(HotKeyTest, MissingOrNonIntegerEntriesReadAsNoShortcut) {
-    EXPECT_EQ(HotKey::fromDictionary({}), std::nullopt);
-    EXPECT_EQ(HotKey::fromDictionary({{"keyCode", 46}}), std::nullopt);
-    EXPECT_EQ(HotKey::fromDictionary({{"modifiers", 0x100000}}), std::nullopt);
-    EXPECT_EQ(HotKey::fromDictionary({{"keyCode", 46}, {"modifiers", "1048576"}}), std::nullopt);
-    // Booleans and reals are numbers to the desktop but not integers.
-    EXPECT_EQ(HotKey::fromDictionary({{"keyCode", true}, {"modifiers", 0x100000}}), std::nullopt);
-    EXPECT_EQ(HotKey::fromDictionary({{"keyCode", 46}, {"modifiers", false}}), std::nullopt);
-    EXPECT_EQ(HotKey::fromDictionary({{"keyCode", 46.0}, {"modifiers", 0x100000}}), std::nullopt);
-}
-
-TEST_F(HotKeyTest, ReadingRangeChecksAndMasksTheModifiers) {
-    auto read = [](std::int64_t keyCode, std::int64_t modifiers) {
-        return HotKey::fromDictionary(
-            {{"keyCode", PropertyValue(keyCode)}, {"modifiers", PropertyValue(modifiers)}});
+// The stored form and its round trip are tested with the preferences.
+TEST_F(HotKeyTest, ReadingRejectsWhatIsNotAnIntegerInRangeAndMasksTheModifiers) {
+    auto read = [](PropertyValue keyCode, PropertyValue modifiers) {
+        return HotKey::fromDictionary({{"keyCode", keyCode}, {"modifiers", modifiers}});
     };
     EXPECT_EQ(read(46, 0x1C0100), (HotKey{46, 0x1C0000}));
     EXPECT_EQ(read(46, 0x7FFFFFFFFFFFFFFF), (HotKey{46, ModifierFlags::mask}));
-    EXPECT_EQ(read(4294967295, command), (HotKey{4294967295u, command}));
-    EXPECT_EQ(read(4294967296, command), std::nullopt);
-    EXPECT_EQ(read(-1, command), std::nullopt);
-    EXPECT_EQ(read(46, -1), std::nullopt);
+    EXPECT_EQ(read(4294967295, 0x100000), (HotKey{4294967295u, command}));
+    // Booleans and reals are numbers to the desktop but not integers.
+    const std::vector<std::pair<PropertyValue, PropertyValue>> rejected = {
+        {4294967296, 0x100000}, {-1, 0x100000}, {46, -1},         {46, "1048576"},
+        {true, 0x100000},       {46, false},    {46.0, 0x100000},
+    };
+    int index = 0;
+    for (const auto& [keyCode, modifiers] : rejected) {
+        EXPECT_EQ(read(keyCode, modifiers), std::nullopt) << "rejected[" << index++ << "]";
+    }
+    EXPECT_EQ(HotKey::fromDictionary({{"keyCode", 46}}), std::nullopt);
 }
 
+// The codes are key positions; what people see on the US layout are these letters.
 TEST_F(HotKeyTest, DefaultCandidatesOnTheUSLayout) {
     std::vector<std::string> shown;
     for (const HotKey& candidate : HotKey::defaultCandidates()) {

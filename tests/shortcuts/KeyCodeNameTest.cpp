@@ -6,84 +6,65 @@
 
 namespace {
 
-// The character table outlives a test's fake layout; every test starts afresh.
-class KeyCodeNameTest : public fakes::PlatformTest {
-protected:
-    void SetUp() override { KeyCodeName::resetCharacterTableForTesting(); }
-    void TearDown() override { KeyCodeName::resetCharacterTableForTesting(); }
-};
+// The fake platform resets the character table, which outlives a test's layout.
+using KeyCodeNameTest = fakes::PlatformTest;
 
-TEST_F(KeyCodeNameTest, FixedNamesDoNotDependOnTheLayout) {
-    fake.keyboardLayout.useNone();
-    EXPECT_EQ(KeyCodeName::name(96), "F5");
-    EXPECT_EQ(KeyCodeName::name(90), "F20");  // not a keypad key
-    EXPECT_EQ(KeyCodeName::name(89), "Keypad 7");
-    EXPECT_EQ(KeyCodeName::name(91), "Keypad 8");
-    EXPECT_EQ(KeyCodeName::name(49), "Space");
-    EXPECT_EQ(KeyCodeName::name(36), "↩");
-    EXPECT_EQ(KeyCodeName::name(71), "⌧");
-    EXPECT_EQ(KeyCodeName::functionKeys().size(), 20u);
-    EXPECT_EQ(KeyCodeName::functionKeys().at(122), "F1");
-}
-
-TEST_F(KeyCodeNameTest, PrintableKeysAreNamedByTheCurrentLayoutInUppercase) {
-    EXPECT_EQ(KeyCodeName::name(0), "A");
-    EXPECT_EQ(KeyCodeName::name(18), "1");
+TEST_F(KeyCodeNameTest, NamesAreFixedOrTheLayoutsCharacterInUppercaseElseTheNumber) {
     fake.keyboardLayout.keys[6] = "y";  // a German layout swaps Y and Z
-    EXPECT_EQ(KeyCodeName::name(6), "Y");
     fake.keyboardLayout.keys[27] = "ß";
-    EXPECT_EQ(KeyCodeName::name(27), "SS");
-}
-
-TEST_F(KeyCodeNameTest, KeysWithoutACharacterFallBackToTheirNumber) {
-    EXPECT_EQ(KeyCodeName::name(200), "Key 200");
-    // 65536 must not wrap round to key 0 on the way to the 16-bit layout.
-    EXPECT_EQ(KeyCodeName::name(65536), "Key 65536");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(65536), std::nullopt);
-    fake.keyboardLayout.useNone();
-    EXPECT_EQ(KeyCodeName::name(0), "Key 0");
-}
-
-TEST_F(KeyCodeNameTest, CharacterLeavesOutEmptyControlAndFormatText) {
-    EXPECT_EQ(KeyCodeName::character(0), "a");
-    EXPECT_EQ(KeyCodeName::character(36), std::nullopt);  // "\r"
-    fake.keyboardLayout.keys[0] = "";
+    // Empty, control and format text is no character.
     fake.keyboardLayout.keys[1] = "\u200B";
-    fake.keyboardLayout.keys[2] = "x\u200D";
-    EXPECT_EQ(KeyCodeName::character(0), std::nullopt);
-    EXPECT_EQ(KeyCodeName::character(1), std::nullopt);
-    EXPECT_EQ(KeyCodeName::character(2), std::nullopt);
-    EXPECT_EQ(KeyCodeName::name(1), "Key 1");
+    fake.keyboardLayout.keys[2] = "";
+    fake.keyboardLayout.keys[3] = "x\u200D";
+    for (std::uint32_t keyCode : {36, 1, 2, 3}) {
+        EXPECT_EQ(KeyCodeName::character(keyCode), std::nullopt) << keyCode;
+    }
+    // F20 is not a keypad key; 65536 must not wrap round to key 0 on the way
+    // to the 16-bit layout.
+    const std::map<std::uint32_t, std::string> names = {
+        {96, "F5"},    {90, "F20"},  {89, "Keypad 7"}, {91, "Keypad 8"},
+        {49, "Space"}, {0, "A"},     {18, "1"},        {6, "Y"},
+        {27, "SS"},    {1, "Key 1"}, {200, "Key 200"}, {65536, "Key 65536"},
+    };
+    for (const auto& [keyCode, name] : names) {
+        EXPECT_EQ(KeyCodeName::name(keyCode), name) << keyCode;
+    }
 }
 
 TEST_F(KeyCodeNameTest, MenuKeyEquivalents) {
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(76), "\r");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(36), "\r");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(48), "\t");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(49), " ");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(51), "\b");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(53), "\x1b");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(122), "\uF704");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(90), "\uF717");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(114), "\uF746");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(0), "a");
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(83), "1");
-    fake.keyboardLayout.keys[0] = "Ä";
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(0), "ä");
-    fake.keyboardLayout.useNone();
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(0), std::nullopt);
-    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(36), "\r");
+    fake.keyboardLayout.keys[1] = "Ä";
+    const std::map<std::uint32_t, std::string> equivalents = {
+        {76, "\r"},      {36, "\r"},     {48, "\t"},      {49, " "}, {51, "\b"}, {53, "\x1b"},
+        {122, "\uF704"}, {90, "\uF717"}, {114, "\uF746"}, {0, "a"},  {83, "1"},  {1, "ä"},
+    };
+    for (const auto& [keyCode, equivalent] : equivalents) {
+        EXPECT_EQ(KeyCodeName::menuKeyEquivalent(keyCode), equivalent) << keyCode;
+    }
+    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(65536), std::nullopt);
 }
 
 TEST_F(KeyCodeNameTest, KeyCodeForCharactersOfEitherCase) {
-    EXPECT_EQ(KeyCodeName::keyCode("a"), 0u);
-    EXPECT_EQ(KeyCodeName::keyCode("A"), 0u);
-    EXPECT_EQ(KeyCodeName::keyCode("1"), 18u);  // not keypad 1
-    EXPECT_EQ(KeyCodeName::keyCode("\uF702"), 123u);
-    EXPECT_EQ(KeyCodeName::keyCode("\uF708"), 96u);
-    EXPECT_EQ(KeyCodeName::keyCode("€"), std::nullopt);
-    EXPECT_EQ(KeyCodeName::keyCode(""), std::nullopt);
-    EXPECT_EQ(KeyCodeName::keyCode("ab"), std::nullopt);
+    // "1" is not keypad 1.
+    const std::map<std::string, std::uint32_t> keyCodes = {
+        {"a", 0}, {"A", 0}, {"1", 18}, {"\uF702", 123}, {"\uF708", 96},
+    };
+    for (const auto& [character, keyCode] : keyCodes) {
+        EXPECT_EQ(KeyCodeName::keyCode(character), keyCode) << character;
+    }
+    for (const char* none : {"€", "", "ab"}) EXPECT_EQ(KeyCodeName::keyCode(none), std::nullopt);
+}
+
+TEST_F(KeyCodeNameTest, WithoutALayoutOnlyFixedNamesAndFunctionKeysResolve) {
+    fake.keyboardLayout.useNone();
+    EXPECT_EQ(KeyCodeName::name(0), "Key 0");
+    EXPECT_EQ(KeyCodeName::name(96), "F5");
+    EXPECT_EQ(KeyCodeName::name(49), "Space");
+    EXPECT_EQ(KeyCodeName::name(36), "↩");
+    EXPECT_EQ(KeyCodeName::name(71), "⌧");
+    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(0), std::nullopt);
+    EXPECT_EQ(KeyCodeName::menuKeyEquivalent(36), "\r");
+    EXPECT_EQ(KeyCodeName::keyCode("a"), std::nullopt);
+    EXPECT_EQ(KeyCodeName::keyCode("\uF704"), 122u);
 }
 
 TEST_F(KeyCodeNameTest, CharacterTableRules) {
@@ -98,10 +79,9 @@ TEST_F(KeyCodeNameTest, CharacterTableRules) {
     EXPECT_EQ(KeyCodeName::keyCode("X"), 3u);
     EXPECT_EQ(KeyCodeName::keyCode("é"), 7u);
     EXPECT_EQ(KeyCodeName::keyCode("e\u0301"), 7u);  // the same character, decomposed
-    EXPECT_EQ(KeyCodeName::keyCode("a"), std::nullopt);
-    EXPECT_EQ(KeyCodeName::keyCode("q"), std::nullopt);
-    EXPECT_EQ(KeyCodeName::keyCode("w"), std::nullopt);
-    EXPECT_EQ(KeyCodeName::keyCode("z"), std::nullopt);
+    for (const char* none : {"a", "q", "w", "z"}) {
+        EXPECT_EQ(KeyCodeName::keyCode(none), std::nullopt) << none;
+    }
 }
 
 TEST_F(KeyCodeNameTest, CharacterTableKeepsTheLayoutOfFirstUse) {
@@ -112,12 +92,6 @@ TEST_F(KeyCodeNameTest, CharacterTableKeepsTheLayoutOfFirstUse) {
     EXPECT_EQ(KeyCodeName::name(16), "Z");  // names follow the switch at once
     KeyCodeName::resetCharacterTableForTesting();
     EXPECT_EQ(KeyCodeName::keyCode("z"), 16u);
-}
-
-TEST_F(KeyCodeNameTest, WithoutALayoutOnlyFunctionKeyCharactersResolve) {
-    fake.keyboardLayout.useNone();
-    EXPECT_EQ(KeyCodeName::keyCode("a"), std::nullopt);
-    EXPECT_EQ(KeyCodeName::keyCode("\uF704"), 122u);
 }
 
 }  // namespace

@@ -23,6 +23,12 @@ Application& Application::shared() {
     return *sharedApplication;
 }
 
+void Application::forgetWindow(Window* window) {
+    if (sharedApplication && sharedApplication->keyWindow_ == window) {
+        sharedApplication->keyWindow_ = nullptr;
+    }
+}
+
 void Application::setActivationPolicy(platform::ActivationPolicy policy) {
     platform::current().activation.setPolicy(policy);
 }

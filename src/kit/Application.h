@@ -43,6 +43,8 @@ public:
     Menu* mainMenu() const { return mainMenu_.get(); }
     Window* keyWindow() const { return keyWindow_; }
     void setKeyWindow(Window* window) { keyWindow_ = window; }
+    // A window going away stops being key; safe when no application exists.
+    static void forgetWindow(Window* window);
 
     // Tells the delegate that launching finished, then runs the loop until
     // terminate().

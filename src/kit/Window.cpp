@@ -5,7 +5,7 @@
 namespace kit {
 
 Window::~Window() {
-    if (Application::shared().keyWindow() == this) Application::shared().setKeyWindow(nullptr);
+    Application::forgetWindow(this);
 }
 
 void Window::makeFirstResponder(Responder* responder) { firstResponder_ = responder; }

@@ -25,7 +25,6 @@ bool FakeRunLoop::fireNextTimerBefore(double deadline) {
         if (next == timers_.end() || it->second.fireAt < next->second.fireAt) next = it;
     }
     if (next == timers_.end() || next->second.fireAt > deadline) return false;
-    auto id = next->first;
     auto timer = next->second;
     now_ = std::max(now_, timer.fireAt);
     if (timer.repeats) {
@@ -34,7 +33,6 @@ bool FakeRunLoop::fireNextTimerBefore(double deadline) {
         timers_.erase(next);
     }
     timer.action();
-    (void)id;
     return true;
 }
 

@@ -5,10 +5,14 @@
 #include "host/HostActivation.h"
 #include "host/HostLog.h"
 #include "host/HostProcessInfo.h"
+#include "host/HostSymbolicHotKeys.h"
 #include "host/HostWorkspace.h"
 #include "host/PlistPreferenceDomains.h"
+#include "host/ProcessToolRunner.h"
 #include "host/XdgLoginItems.h"
 #include "host/XkbKeyboardLayout.h"
+#include "host/x11/X11Connection.h"
+#include "host/x11/X11GlobalHotKeys.h"
 
 namespace host {
 
@@ -23,11 +27,15 @@ struct HostPlatform::Facilities {
     XdgLoginItems loginItems{XdgLoginItems::defaultConfigFolder(), processInfo.mainBundle()};
     XkbKeyboardLayout keyboardLayout;
     HostActivation activation;
+    X11Connection x11;
+    X11GlobalHotKeys globalHotKeys{x11};
+    HostSymbolicHotKeys symbolicHotKeys{preferences};
+    ProcessToolRunner toolRunner;
 
     platform::Platform platform() {
-        return {runLoop,   log,        preferences,    distributedNotifications,
-                workspace, loginItems, keyboardLayout, processInfo,
-                activation};
+        return {runLoop,     log,           preferences,     distributedNotifications,
+                workspace,   loginItems,    keyboardLayout,  processInfo,
+                activation,  globalHotKeys, symbolicHotKeys, toolRunner};
     }
 };
 
@@ -46,6 +54,10 @@ HostProcessInfo& HostPlatform::processInfo() {
 
 DBusDistributedNotificationCenter& HostPlatform::distributedNotifications() {
     return facilities_->distributedNotifications;
+}
+
+void HostPlatform::setFactorySymbolicHotKeys(platform::PropertyArray factorySet) {
+    facilities_->symbolicHotKeys.setFactorySet(std::move(factorySet));
 }
 
 }  // namespace host

@@ -27,6 +27,10 @@ public:
     HostProcessInfo& processInfo();
     DBusDistributedNotificationCenter& distributedNotifications();
 
+    // The system shortcuts a machine has before anyone changes them. They are
+    // the modelled desktop's data, which the program's shortcut tables hold.
+    void setFactorySymbolicHotKeys(platform::PropertyArray factorySet);
+
 private:
     // Kept out of this header so the entry point sees no GLib or xkbcommon.
     struct Facilities;

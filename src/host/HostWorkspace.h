@@ -19,6 +19,8 @@ public:
     }
     std::vector<platform::RunningApplication> runningApplications() override { return {}; }
     std::optional<std::string> applicationPath(const std::string&) override { return std::nullopt; }
+    // GIO's display name of the file, else the last path component.
+    std::string displayName(const std::string& path) override;
 
     // GIO's default handler for the address's scheme; false when none starts.
     bool openURL(const std::string& url) override;

@@ -5,12 +5,15 @@
 
 #include "platform/Activation.h"
 #include "platform/DistributedNotifications.h"
+#include "platform/GlobalHotKeys.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/Log.h"
 #include "platform/LoginItems.h"
 #include "platform/PreferenceDomains.h"
 #include "platform/ProcessInfo.h"
 #include "platform/RunLoop.h"
+#include "platform/SymbolicHotKeys.h"
+#include "platform/ToolRunner.h"
 #include "platform/Workspace.h"
 
 namespace platform {
@@ -25,6 +28,9 @@ struct Platform {
     KeyboardLayout& keyboardLayout;
     ProcessInfo& processInfo;
     Activation& activation;
+    GlobalHotKeys& globalHotKeys;
+    SymbolicHotKeys& symbolicHotKeys;
+    ToolRunner& toolRunner;
 };
 
 // The installed platform. Using it before install() is a programming error.

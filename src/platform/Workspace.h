@@ -39,6 +39,9 @@ public:
     // when no installed application has it.
     virtual std::optional<std::string> applicationPath(const std::string& bundleIdentifier) = 0;
 
+    // The name a file manager shows for the file or folder at `path`.
+    virtual std::string displayName(const std::string& path) = 0;
+
     // Opens an address (https:, mailto:) with the user's default handler.
     virtual bool openURL(const std::string& url) = 0;
 

@@ -5,8 +5,9 @@
 namespace fakes {
 
 FakePlatform::FakePlatform()
-    : platform{runLoop,   log,         preferences,    notifications, workspace,
-               loginItems, keyboardLayout, processInfo, activation} {
+    : platform{runLoop,      log,           preferences,     notifications,
+               workspace,    loginItems,    keyboardLayout,  processInfo,
+               activation,   globalHotKeys, symbolicHotKeys, toolRunner} {
     keyboardLayout.useUS();
     platform::install(&platform);
     // The character table is built once per process; each test starts anew.

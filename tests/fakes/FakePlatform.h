@@ -4,6 +4,7 @@
 
 #include "fakes/FakeRunLoop.h"
 #include "fakes/FakeServices.h"
+#include "fakes/FakeShortcutServices.h"
 #include "platform/Platform.h"
 
 namespace fakes {
@@ -24,6 +25,9 @@ struct FakePlatform {
     FakeKeyboardLayout keyboardLayout;
     FakeProcessInfo processInfo;
     FakeActivation activation;
+    FakeGlobalHotKeys globalHotKeys;
+    FakeSymbolicHotKeys symbolicHotKeys;
+    FakeToolRunner toolRunner;
     platform::Platform platform;
 
     static constexpr const char* appDomain = "app.tarnwick.Tarnwick";

@@ -96,6 +96,11 @@ std::optional<std::string> FakeWorkspace::applicationPath(const std::string& bun
     return found->second;
 }
 
+std::string FakeWorkspace::displayName(const std::string& path) {
+    if (auto found = displayNames.find(path); found != displayNames.end()) return found->second;
+    return path.substr(path.rfind('/') + 1);
+}
+
 bool FakeWorkspace::openURL(const std::string& url) {
     openedURLs.push_back(url);
     return openSucceeds;

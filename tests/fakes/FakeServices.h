@@ -95,6 +95,7 @@ public:
     std::optional<platform::RunningApplication> frontmostApplication() override { return front; }
     std::vector<platform::RunningApplication> runningApplications() override { return running; }
     std::optional<std::string> applicationPath(const std::string& bundleIdentifier) override;
+    std::string displayName(const std::string& path) override;
     bool openURL(const std::string& url) override;
     platform::ObserverId observeActivations(ActivationHandler handler) override;
     void removeActivationObserver(platform::ObserverId observer) override {
@@ -107,6 +108,7 @@ public:
     std::optional<platform::RunningApplication> front;
     std::vector<platform::RunningApplication> running;
     std::map<std::string, std::string> installed;  // bundle identifier -> path
+    std::map<std::string, std::string> displayNames;  // path -> name; else the last component
     std::vector<std::string> openedURLs;
     bool openSucceeds = true;
 

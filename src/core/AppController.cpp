@@ -47,6 +47,9 @@ std::unique_ptr<kit::Menu> windowMenu() {
 AppController::AppController() {
     UserDefaults::registerDefaults({{Preferences::rightClickToggleEnabledKey, true}});
     kit::Application::shared().setMainMenu(makeMainMenu());
+    // The controller outlives the center, which it owns.
+    hotKeyCenter_ = std::make_unique<HotKeyCenter>([this] { hotKeyPressed(); });
+    establishHotKey();
     logLaunch();
 }
 

@@ -8,8 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/HotKeyProblem.h"
 #include "core/HotKeyState.h"
 #include "kit/Menu.h"
+#include "shortcuts/HotKeyCenter.h"
 
 class AppController {
 public:
@@ -26,8 +28,15 @@ public:
     // Flips the setting: reads it, writes the opposite, logs the source.
     void toggleAutoHide(std::string_view source);
 
+    // The shortcut half (AppControllerHotKey.cpp).
     const HotKeyState& hotKeyState() const { return hotKeyState_; }
     std::string hotKeyDescription() const { return ::hotKeyDescription(hotKeyState_); }
+    // Records or (with none) clears the user's shortcut. Absent on success;
+    // a refused shortcut changes nothing and the previous one keeps working.
+    std::optional<HotKeyProblem> setHotKey(const std::optional<HotKey>& hotKey);
+    // Tests the shortcut again, so a conflict that appeared or went away since
+    // the last look is shown.
+    void refreshHotKeyState();
 
     // Installed by the settings window; told after every change it shows.
     std::function<void()> stateDidChange;
@@ -38,5 +47,12 @@ public:
 private:
     void logLaunch() const;
 
+    void establishHotKey();
+    HotKeyState activate(const HotKey& hotKey);
+    HotKeyState pickDefaultHotKey();
+    void hotKeyPressed();
+    void hotKeyStateDidChange();
+
+    std::unique_ptr<HotKeyCenter> hotKeyCenter_;
     HotKeyState hotKeyState_ = HotKeyStates::Off{};
 };

@@ -4,10 +4,13 @@
 #include "core/AppDelegate.h"
 #include "host/HostPlatform.h"
 #include "kit/Application.h"
+#include "shortcuts/SystemShortcuts.h"
 
 int main() {
     host::HostPlatform host;
     platform::install(&host.platform());
+    host.setFactorySymbolicHotKeys(SystemShortcuts::factorySymbolicHotKeys(
+        host.platform().processInfo.operatingSystemMajorVersion()));
 
     kit::Application app;
     AppDelegate delegate;

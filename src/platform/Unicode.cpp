@@ -3,6 +3,7 @@
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
+#include <unicode/regex.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
@@ -80,21 +81,52 @@ std::string lowercased(std::string_view text) {
     return toUTF8(unicode.toLower(icu::Locale::getRoot()));
 }
 
-std::size_t graphemeCount(std::string_view text) {
-    if (text.empty()) return 0;
-    // A break iterator is costly to create; each thread keeps one.
+namespace {
+
+// A break iterator is costly to create; each thread keeps one. Absent when
+// ICU has no character rules.
+icu::BreakIterator* characterIterator() {
     thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
         UErrorCode status = U_ZERO_ERROR;
         std::unique_ptr<icu::BreakIterator> created(
             icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
         return U_SUCCESS(status) ? std::move(created) : nullptr;
     }();
-    if (!iterator) return scalars(text).size();
-    iterator->setText(toICU(text));
-    std::size_t count = 0;
-    iterator->first();
-    while (iterator->next() != icu::BreakIterator::DONE) ++count;
-    return count;
+    return iterator.get();
+}
+
+}  // namespace
+
+std::size_t graphemeCount(std::string_view text) {
+    return graphemes(text).size();
+}
+
+std::vector<std::string> graphemes(std::string_view text) {
+    std::vector<std::string> result;
+    if (text.empty()) return result;
+    icu::UnicodeString unicode = toICU(text);
+    icu::BreakIterator* iterator = characterIterator();
+    if (!iterator) {
+        for (char32_t scalar : scalars(text)) result.push_back(fromScalar(scalar));
+        return result;
+    }
+    iterator->setText(unicode);
+    std::int32_t start = iterator->first();
+    for (std::int32_t end = iterator->next(); end != icu::BreakIterator::DONE;
+         start = end, end = iterator->next()) {
+        result.push_back(toUTF8(unicode.tempSubStringBetween(start, end)));
+    }
+    return result;
+}
+
+bool isValidUTF8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t scalar = 0;
+        std::size_t used = decodeOne(text, at, scalar);
+        if (used == 0) return false;
+        at += used;
+    }
+    return true;
 }
 
 std::vector<char32_t> scalars(std::string_view text) {
@@ -150,6 +182,36 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
     icu::UnicodeString left = nfd->normalize(toICU(a), status);
     icu::UnicodeString right = nfd->normalize(toICU(b), status);
     return U_SUCCESS(status) && left == right;
+}
+
+bool isSpaceSeparator(char32_t scalar) {
+    return u_charType(static_cast<UChar32>(scalar)) == U_SPACE_SEPARATOR;
+}
+
+std::string replacingMatches(std::string_view text, std::string_view pattern,
+                             std::string_view replacement) {
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError;
+    std::unique_ptr<icu::RegexPattern> compiled(
+        icu::RegexPattern::compile(toICU(pattern), 0, parseError, status));
+    if (U_FAILURE(status)) return std::string(text);
+    icu::UnicodeString input = toICU(text);
+    std::unique_ptr<icu::RegexMatcher> matcher(compiled->matcher(input, status));
+    if (U_FAILURE(status)) return std::string(text);
+    // Matches are copied around by hand so the replacement is taken literally.
+    icu::UnicodeString result;
+    icu::UnicodeString literal = toICU(replacement);
+    std::int32_t copied = 0;
+    while (matcher->find(status) && U_SUCCESS(status)) {
+        std::int32_t start = matcher->start(status);
+        std::int32_t end = matcher->end(status);
+        if (U_FAILURE(status)) return std::string(text);
+        result.append(input, copied, start - copied).append(literal);
+        copied = end;
+    }
+    if (U_FAILURE(status)) return std::string(text);
+    result.append(input, copied, input.length() - copied);
+    return toUTF8(result);
 }
 
 }  // namespace platform::unicode

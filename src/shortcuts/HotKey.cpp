@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/Unicode.h"
 #include "shortcuts/KeyCodeName.h"
 
 namespace {
@@ -64,6 +65,42 @@ std::optional<HotKey> HotKey::fromDictionary(const platform::PropertyDictionary&
     if (*modifiers < 0) return std::nullopt;
     return HotKey{static_cast<std::uint32_t>(*keyCode),
                   static_cast<std::uint64_t>(*modifiers) & ModifierFlags::mask};
+}
+
+namespace {
+
+std::optional<std::uint64_t> servicesPrefix(const std::string& character) {
+    if (character == "@") return ModifierFlags::command;
+    if (character == "~") return ModifierFlags::option;
+    if (character == "^") return ModifierFlags::control;
+    if (character == "$") return ModifierFlags::shift;
+    return std::nullopt;
+}
+
+bool isUppercase(const std::string& character) {
+    return platform::unicode::lowercased(character) != character &&
+           platform::unicode::uppercased(character) == character;
+}
+
+}  // namespace
+
+std::optional<HotKey> HotKey::fromServicesKeyEquivalent(std::string_view text) {
+    auto characters = platform::unicode::graphemes(text);
+    std::uint64_t modifiers = 0;
+    std::size_t prefixLength = 0;
+    for (; prefixLength < characters.size(); ++prefixLength) {
+        auto modifier = servicesPrefix(characters[prefixLength]);
+        if (!modifier) break;
+        modifiers |= *modifier;
+    }
+    if (prefixLength == 0) modifiers = ModifierFlags::command | ModifierFlags::shift;
+    if (characters.size() != prefixLength + 1) return std::nullopt;
+
+    const std::string& character = characters.back();
+    if (isUppercase(character)) modifiers |= ModifierFlags::shift;
+    auto keyCode = KeyCodeName::keyCode(platform::unicode::lowercased(character));
+    if (!keyCode) return std::nullopt;
+    return HotKey{*keyCode, modifiers & ModifierFlags::mask};
 }
 
 const std::vector<HotKey>& HotKey::defaultCandidates() {

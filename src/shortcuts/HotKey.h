@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ModifierFlags.h"
@@ -32,6 +33,11 @@ struct HotKey {
     // Absent unless both entries are integers in range; extra modifier bits
     // are dropped.
     static std::optional<HotKey> fromDictionary(const platform::PropertyDictionary& dictionary);
+
+    // A Services key equivalent: optional prefixes @ (command), ~ (option),
+    // ^ (control) and $ (shift), then exactly one character; an uppercase one
+    // adds shift. Without any prefix the key means ⇧⌘ and the key.
+    static std::optional<HotKey> fromServicesKeyEquivalent(std::string_view text);
 
     // The first-launch candidates, tried in order.
     static const std::vector<HotKey>& defaultCandidates();

@@ -39,7 +39,7 @@ TEST_F(AppControllerTest, AFreshLaunchIsAnAccessoryAppThatLogsItsState) {
     launch();
     EXPECT_EQ(fake.activation.policy(), platform::ActivationPolicy::accessory);
     EXPECT_EQ(lastLine(),
-              "Tarnwick launched; auto-hide off, right-click toggle enabled, hotkey off, 0 app "
+              "Tarnwick launched; auto-hide off, right-click toggle enabled, hotkey ⌃⌥⌘M, 0 app "
               "rule(s)");
     EXPECT_EQ(fake.log.lines.back().level, platform::LogLevel::defaultLevel);
     EXPECT_EQ(fake.log.lines.back().subsystem, "app.tarnwick.Tarnwick");
@@ -52,6 +52,7 @@ TEST_F(AppControllerTest, TheLaunchLineReadsWhatIsStored) {
     PropertyDictionary rule{{"bundleID", "com.example.a"}, {"autoHide", true}};
     PropertyDictionary broken{{"bundleID", "com.example.b"}};
     storeOwn("appRules", PropertyArray{rule, broken, rule});
+    storeOwn("hotKey", PropertyDictionary{});
     launch();
     EXPECT_EQ(lastLine(),
               "Tarnwick launched; auto-hide on, right-click toggle disabled, hotkey off, 2 app "

@@ -1,6 +1,7 @@
 #include "fakes/FakePlatform.h"
 
 #include "shortcuts/KeyCodeName.h"
+#include "shortcuts/ServicesShortcuts.h"
 
 namespace fakes {
 
@@ -12,6 +13,7 @@ FakePlatform::FakePlatform()
     platform::install(&platform);
     // The character table is built once per process; each test starts anew.
     KeyCodeName::resetCharacterTableForTesting();
+    ServicesShortcuts::resetCacheForTesting();
 }
 
 FakePlatform::~FakePlatform() { platform::install(nullptr); }

@@ -61,4 +61,26 @@ TEST_F(HotKeyTest, DefaultCandidatesOnTheUSLayout) {
     EXPECT_EQ(shown, (std::vector<std::string>{"⌃⌥⌘M", "⌃⌥⌘B", "⌃⌥⌘H", "⌃⌥⌘T", "⌃⌥⌘Y", "⌃⌥⌘U"}));
 }
 
+TEST_F(HotKeyTest, ServicesKeyEquivalents) {
+    auto read = [](std::string_view text) { return HotKey::fromServicesKeyEquivalent(text); };
+    EXPECT_EQ(read("@~T"), (HotKey{17, option | shift | command}));
+    EXPECT_EQ(read("^@t"), (HotKey{17, control | command}));
+    // Without a prefix a key means ⇧⌘, whatever its case.
+    EXPECT_EQ(read("L"), (HotKey{37, shift | command}));
+    EXPECT_EQ(read("l"), (HotKey{37, shift | command}));
+    EXPECT_EQ(read("$@k"), (HotKey{40, shift | command}));
+    EXPECT_EQ(read("@1"), (HotKey{18, command}));
+    // One key after the prefixes, as one user-perceived character.
+    EXPECT_EQ(read("@\xEF\x9C\x84"), (HotKey{122, command})) << "F1 as its private-use character";
+    for (std::string_view refused : {"", "@", "@@", "ab", "@ab", "@\xE2\x82\xAC", "@\xFF"}) {
+        EXPECT_EQ(read(refused), std::nullopt) << refused;
+    }
+}
+
+TEST_F(HotKeyTest, ServicesKeyEquivalentsFollowTheLayout) {
+    fake.keyboardLayout.keys[16] = "z";  // the key in the US Y position types z
+    fake.keyboardLayout.keys[6] = "y";
+    EXPECT_EQ(HotKey::fromServicesKeyEquivalent("@z"), (HotKey{16, command}));
+}
+
 }  // namespace

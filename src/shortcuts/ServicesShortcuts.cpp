@@ -195,18 +195,24 @@ std::vector<Binding> gatherBindings() {
 
 }  // namespace
 
-std::vector<Binding> bindings() {
+namespace {
+
+const std::vector<Binding>& freshBindings() {
     double now = platform::current().runLoop.now();
     if (cache && cache->expires > now) return cache->bindings;
     auto gathered = gatherBindings();
     // The tools may have taken seconds; the lifetime counts from when the
     // list was complete.
-    cache = Cache{platform::current().runLoop.now() + cacheLifetime, gathered};
-    return gathered;
+    cache = Cache{platform::current().runLoop.now() + cacheLifetime, std::move(gathered)};
+    return cache->bindings;
 }
 
+}  // namespace
+
+std::vector<Binding> bindings() { return freshBindings(); }
+
 std::optional<std::string> owner(const HotKey& hotKey) {
-    for (const auto& binding : bindings()) {
+    for (const auto& binding : freshBindings()) {
         if (binding.hotKey == hotKey) return binding.description;
     }
     return std::nullopt;

@@ -31,9 +31,11 @@ std::string benchFolder() {
 void BM_Toggle(benchmark::State& state) {
     host::HostPlatform host;
     platform::install(&host.platform());
-    kit::Application app;
-    AppController controller;
-    for (auto _ : state) controller.toggleAutoHide(AppController::sourceHotKey);
+    {
+        kit::Application app;
+        AppController controller;
+        for (auto _ : state) controller.toggleAutoHide(AppController::sourceHotKey);
+    }
     platform::install(nullptr);
 }
 BENCHMARK(BM_Toggle)->Unit(benchmark::kMicrosecond);

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr const char* freshLaunchLine =
-    "default: Tarnwick launched; auto-hide off, right-click toggle enabled, hotkey off, 0 app "
+    "default: Tarnwick launched; auto-hide off, right-click toggle enabled, hotkey ⌃⌥⌘M, 0 app "
     "rule(s)\n";
 
 std::string plistWithAutoHide(const std::string& valueElement) {
@@ -51,7 +51,8 @@ TEST_F(LaunchTest, AFreshStartLogsItsStateAndEndsCleanlyOnSigterm) {
     ASSERT_TRUE(tarnwick->waitForStderr(freshLaunchLine)) << tarnwick->stderrText();
     tarnwick->signal(SIGTERM);
     EXPECT_EQ(tarnwick->wait(), 0);
-    EXPECT_EQ(tarnwick->stderrText(), freshLaunchLine);
+    EXPECT_EQ(tarnwick->stderrText(),
+              std::string("default: Chose default hotkey ⌃⌥⌘M\n") + freshLaunchLine);
 }
 
 TEST_F(LaunchTest, SigintEndsItCleanlyToo) {

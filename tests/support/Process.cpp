@@ -74,7 +74,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
         args.push_back(nullptr);
         for (const auto& env : envText) envs.push_back(const_cast<char*>(env.c_str()));
         envs.push_back(nullptr);
-        execve(args[0], args.data(), envs.data());
+        execvpe(args[0], args.data(), envs.data());  // a bare name is looked up in PATH
         _exit(127);
     }
     close(outPipe[1]);

@@ -16,11 +16,13 @@ namespace {
 helper::HelperCommand toggleCommand("toggle", [](const std::vector<std::string>&) {
     host::HostPlatform host;
     platform::install(&host.platform());
-    kit::Application app;
-    AppController controller;
-    controller.toggleAutoHide(AppController::sourceMenu);
-    auto& runLoop = host.platform().runLoop;
-    runLoop.runUntil(runLoop.now() + 0.2);
+    {
+        kit::Application app;
+        AppController controller;
+        controller.toggleAutoHide(AppController::sourceMenu);
+        auto& runLoop = host.platform().runLoop;
+        runLoop.runUntil(runLoop.now() + 0.2);
+    }
     platform::install(nullptr);
     return 0;
 });

@@ -1,0 +1,111 @@
+// The global shortcut as a person meets it: chosen at first launch, pressed
+// on the keyboard, refused with a reason.
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/Process.h"
+
+namespace {
+
+constexpr const char* controlAltSuperMask = "76";  // ControlMask | Mod1Mask | Mod4Mask
+
+std::string plist(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + body +
+           "</dict></plist>\n";
+}
+
+class HotKeyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+    }
+    std::string preferences() const { return home.path() + "/config/Preferences"; }
+    std::unique_ptr<support::ChildProcess> launch(std::map<std::string, std::string> environment = {}) {
+        environment["XDG_CONFIG_HOME"] = home.path() + "/config";
+        environment["HOME"] = home.path();
+        auto tarnwick = std::make_unique<support::ChildProcess>(
+            std::vector<std::string>{TARNWICK_EXECUTABLE}, environment);
+        EXPECT_TRUE(tarnwick->waitForStderr("Tarnwick launched")) << tarnwick->stderrText();
+        return tarnwick;
+    }
+    static std::string quit(std::unique_ptr<support::ChildProcess>& tarnwick) {
+        tarnwick->signal(SIGTERM);
+        EXPECT_EQ(tarnwick->wait(), 0);
+        return tarnwick->stderrText();
+    }
+    static void press(const std::string& keys) {
+        support::ChildProcess xdotool({"xdotool", "key", keys});
+        EXPECT_EQ(xdotool.wait(), 0);
+    }
+
+    support::TemporaryDirectory home;
+};
+
+TEST_F(HotKeyTest, TheFirstLaunchChoosesControlOptionCommandMAndItToggles) {
+    auto tarnwick = launch();
+    EXPECT_NE(tarnwick->stderrText().find("default: Chose default hotkey ⌃⌥⌘M\n"), std::string::npos);
+    EXPECT_NE(tarnwick->stderrText().find(", hotkey ⌃⌥⌘M, 0 app rule(s)"), std::string::npos);
+    auto stored = support::readFile(preferences() + "/app.tarnwick.Tarnwick.plist");
+    EXPECT_NE(stored.find("<integer>46</integer>"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("<integer>1835008</integer>"), std::string::npos) << stored;
+
+    auto global = preferences() + "/.GlobalPreferences.plist";
+    press("ctrl+alt+super+m");
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now on\n"));
+    EXPECT_NE(support::readFile(global).find("<true/>"), std::string::npos);
+    // Num Lock on does not get in the way.
+    press("Num_Lock");
+    press("ctrl+alt+super+m");
+    press("Num_Lock");
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now off\n"));
+    EXPECT_NE(support::readFile(global).find("<false/>"), std::string::npos);
+    quit(tarnwick);
+}
+
+TEST_F(HotKeyTest, AKeyAnotherClientHoldsIsSkipped) {
+    support::ChildProcess holder({HOST_TEST_HELPER, "hold-key", "m", controlAltSuperMask});
+    ASSERT_TRUE(holder.waitForStdout("ready"));
+    auto tarnwick = launch();
+    auto log = quit(tarnwick);
+    holder.signal(SIGTERM);
+    EXPECT_NE(log.find("default: Default candidate ⌃⌥⌘M skipped: Taken by another app's global shortcut.\n"
+                       "default: Chose default hotkey ⌃⌥⌘B\n"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(HotKeyTest, AServicesShortcutIsSkippedUnlessTheMachineIsToLookStandard) {
+    support::writeFile(preferences() + "/pbs.plist",
+                       plist("<key>NSServicesStatus</key><dict><key>JotterApp - Make Note - makeNote</key>"
+                             "<dict><key>key_equivalent</key><string>^~@m</string></dict></dict>"));
+    auto tarnwick = launch();
+    auto log = quit(tarnwick);
+    EXPECT_NE(log.find("Default candidate ⌃⌥⌘M skipped: Taken by the “Make Note” service. Change its "
+                       "shortcut there to use it here.\n"),
+              std::string::npos)
+        << log;
+
+    std::remove((preferences() + "/app.tarnwick.Tarnwick.plist").c_str());
+    tarnwick = launch({{"TARNWICK_STANDARD_MAC", "1"}});
+    log = quit(tarnwick);
+    EXPECT_NE(log.find("Chose default hotkey ⌃⌥⌘M\n"), std::string::npos) << log;
+}
+
+TEST_F(HotKeyTest, AStoredSystemShortcutIsNotActive) {
+    support::writeFile(preferences() + "/app.tarnwick.Tarnwick.plist",
+                       plist("<key>hotKey</key><dict><key>keyCode</key><integer>49</integer>"
+                             "<key>modifiers</key><integer>1048576</integer></dict>"));
+    auto tarnwick = launch();
+    auto log = quit(tarnwick);
+    EXPECT_NE(log.find("error: Hotkey ⌘Space not active: Taken by macOS: Show Spotlight search. Disable it "
+                       "in System Settings › Keyboard › Keyboard Shortcuts to use it here.\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("hotkey ⌘Space (inactive), 0 app rule(s)\n"), std::string::npos) << log;
+}
+
+}  // namespace

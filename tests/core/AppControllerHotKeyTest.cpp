@@ -3,19 +3,17 @@
 #include "core/AppController.h"
 #include "core/AppDelegate.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/Modifiers.h"
 #include "kit/Application.h"
 #include "shortcuts/SystemShortcuts.h"
 
 namespace {
 
+using namespace fakes::modifiers;
 using fakes::FakePlatform;
 using platform::PropertyDictionary;
 using platform::PropertyValue;
 
-constexpr std::uint64_t shift = ModifierFlags::shift;
-constexpr std::uint64_t control = ModifierFlags::control;
-constexpr std::uint64_t option = ModifierFlags::option;
-constexpr std::uint64_t command = ModifierFlags::command;
 constexpr std::uint64_t controlOptionCommand = control | option | command;
 constexpr std::uint32_t carbonControlOptionCommand = 0x1900;
 

@@ -5,15 +5,13 @@
 #include <tuple>
 
 #include "fakes/FakePlatform.h"
+#include "fakes/Modifiers.h"
 
 namespace {
 
+using namespace fakes::modifiers;
 using platform::PropertyValue;
 
-constexpr std::uint64_t shift = ModifierFlags::shift;
-constexpr std::uint64_t control = ModifierFlags::control;
-constexpr std::uint64_t option = ModifierFlags::option;
-constexpr std::uint64_t command = ModifierFlags::command;
 
 using HotKeyTest = fakes::PlatformTest;
 

@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
+#include "fakes/Modifiers.h"
 
 namespace {
 
+using namespace fakes::modifiers;
 using platform::PropertyDictionary;
 using platform::PropertyValue;
 using ServicesShortcuts::Binding;
 
-constexpr std::uint64_t shift = ModifierFlags::shift;
-constexpr std::uint64_t option = ModifierFlags::option;
-constexpr std::uint64_t command = ModifierFlags::command;
 constexpr HotKey optionCommandN{45, option | command};
 
 constexpr const char* pbs = ServicesShortcuts::servicesToolPath;

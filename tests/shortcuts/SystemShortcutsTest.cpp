@@ -5,17 +5,15 @@
 #include <set>
 
 #include "fakes/FakePlatform.h"
+#include "fakes/Modifiers.h"
 
 namespace {
 
+using namespace fakes::modifiers;
 using platform::PropertyArray;
 using platform::PropertyDictionary;
 using platform::PropertyValue;
 
-constexpr std::uint64_t shift = ModifierFlags::shift;
-constexpr std::uint64_t control = ModifierFlags::control;
-constexpr std::uint64_t option = ModifierFlags::option;
-constexpr std::uint64_t command = ModifierFlags::command;
 
 class SystemShortcutsTest : public fakes::PlatformTest {
 protected:

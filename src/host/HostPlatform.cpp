@@ -9,10 +9,12 @@
 #include "host/HostWorkspace.h"
 #include "host/PlistPreferenceDomains.h"
 #include "host/ProcessToolRunner.h"
+#include "host/StatusNotifierBar.h"
 #include "host/XdgLoginItems.h"
 #include "host/XkbKeyboardLayout.h"
 #include "host/x11/X11Connection.h"
 #include "host/x11/X11GlobalHotKeys.h"
+#include "host/x11/X11WindowServer.h"
 
 namespace host {
 
@@ -31,11 +33,14 @@ struct HostPlatform::Facilities {
     X11GlobalHotKeys globalHotKeys{x11};
     HostSymbolicHotKeys symbolicHotKeys{preferences};
     ProcessToolRunner toolRunner;
+    X11WindowServer windowServer{x11};
+    StatusNotifierBar statusBar;
 
     platform::Platform platform() {
         return {runLoop,     log,           preferences,     distributedNotifications,
                 workspace,   loginItems,    keyboardLayout,  processInfo,
-                activation,  globalHotKeys, symbolicHotKeys, toolRunner};
+                activation,  globalHotKeys, symbolicHotKeys, toolRunner,
+                windowServer, statusBar};
     }
 };
 

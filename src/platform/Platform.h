@@ -12,8 +12,10 @@
 #include "platform/PreferenceDomains.h"
 #include "platform/ProcessInfo.h"
 #include "platform/RunLoop.h"
+#include "platform/StatusBar.h"
 #include "platform/SymbolicHotKeys.h"
 #include "platform/ToolRunner.h"
+#include "platform/WindowServer.h"
 #include "platform/Workspace.h"
 
 namespace platform {
@@ -31,6 +33,8 @@ struct Platform {
     GlobalHotKeys& globalHotKeys;
     SymbolicHotKeys& symbolicHotKeys;
     ToolRunner& toolRunner;
+    WindowServer& windowServer;
+    StatusBar& statusBar;
 };
 
 // The installed platform. Using it before install() is a programming error.

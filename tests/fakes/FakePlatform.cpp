@@ -8,7 +8,8 @@ namespace fakes {
 FakePlatform::FakePlatform()
     : platform{runLoop,      log,           preferences,     notifications,
                workspace,    loginItems,    keyboardLayout,  processInfo,
-               activation,   globalHotKeys, symbolicHotKeys, toolRunner} {
+               activation,   globalHotKeys, symbolicHotKeys, toolRunner,
+               windowServer, statusBar} {
     keyboardLayout.useUS();
     platform::install(&platform);
     // The character table is built once per process; each test starts anew.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/FakeDesktopServices.h"
 #include "fakes/FakeRunLoop.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeShortcutServices.h"
@@ -28,6 +29,8 @@ struct FakePlatform {
     FakeGlobalHotKeys globalHotKeys;
     FakeSymbolicHotKeys symbolicHotKeys;
     FakeToolRunner toolRunner;
+    FakeWindowServer windowServer;
+    FakeStatusBar statusBar;
     platform::Platform platform;
 
     static constexpr const char* appDomain = "app.tarnwick.Tarnwick";

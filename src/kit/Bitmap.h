@@ -1,0 +1,36 @@
+#pragma once
+
+// Device pixels to draw into and to save as PNG.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/PixelImage.h"
+
+namespace kit {
+
+class Bitmap {
+public:
+    // Transparent, `width` × `height` device pixels.
+    Bitmap(int width, int height);
+
+    int width() const { return image_.width; }
+    int height() const { return image_.height; }
+    // Premultiplied ARGB, as platform::PixelImage describes.
+    std::uint32_t pixel(int x, int y) const { return image_.pixels[std::size_t(y) * image_.width + x]; }
+    const platform::PixelImage& image() const { return image_; }
+    platform::PixelImage& image() { return image_; }
+
+    std::vector<std::uint8_t> pngData() const;
+    // False when the file cannot be written.
+    bool writePNG(const std::string& path) const;
+    static std::optional<Bitmap> readPNG(const std::string& path);
+    static std::optional<Bitmap> fromPNGData(const std::vector<std::uint8_t>& data);
+
+private:
+    platform::PixelImage image_;
+};
+
+}  // namespace kit

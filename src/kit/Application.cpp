@@ -23,6 +23,35 @@ Application& Application::shared() {
     return *sharedApplication;
 }
 
+Application* Application::existing() { return sharedApplication; }
+
+void Application::setKeyWindow(Window* window) {
+    if (window == keyWindow_) return;
+    Window* previous = keyWindow_;
+    keyWindow_ = window;
+    if (previous) previous->resignKeyWindow();
+    if (window) window->becomeKeyWindow();
+}
+
+int Application::runModal(Window& window) {
+    Window* outer = modalWindow_;
+    modalWindow_ = &window;
+    window.center();
+    window.makeKeyAndOrderFront();
+    platform::current().runLoop.run();
+    modalWindow_ = outer;
+    return modalResponse_;
+}
+
+void Application::stopModal(int response) {
+    modalResponse_ = response;
+    platform::current().runLoop.stop();
+}
+
+bool Application::isActive() const { return platform::current().activation.isActive(); }
+
+void Application::activate(bool ignoringOtherApps) { platform::current().activation.activate(ignoringOtherApps); }
+
 void Application::forgetWindow(Window* window) {
     if (sharedApplication && sharedApplication->keyWindow_ == window) {
         sharedApplication->keyWindow_ = nullptr;
@@ -59,9 +88,15 @@ bool Application::sendAction(const Action& action, Responder* target, Responder*
     if (target) return target->tryToPerform(action, sender);
     std::vector<Responder*> chain;
     if (keyWindow_) {
-        for (auto* responder = keyWindow_->firstResponder(); responder;
-             responder = responder->nextResponder()) {
-            if (responder != keyWindow_) chain.push_back(responder);
+        // A focused view passes on to the views around it; other responders
+        // name their next one.
+        auto* first = keyWindow_->firstResponder();
+        if (auto* view = dynamic_cast<View*>(first)) {
+            for (; view; view = view->superview()) chain.push_back(view);
+        } else {
+            for (auto* responder = first; responder; responder = responder->nextResponder()) {
+                if (responder != keyWindow_) chain.push_back(responder);
+            }
         }
         chain.push_back(keyWindow_);
     }

@@ -34,6 +34,8 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
     static Application& shared();
+    // The application if one exists, else null.
+    static Application* existing();
 
     void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
     ApplicationDelegate* delegate() const { return delegate_; }
@@ -42,7 +44,8 @@ public:
     void setMainMenu(std::unique_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
     Menu* mainMenu() const { return mainMenu_.get(); }
     Window* keyWindow() const { return keyWindow_; }
-    void setKeyWindow(Window* window) { keyWindow_ = window; }
+    // Tells the old key window it resigned and the new one it became key.
+    void setKeyWindow(Window* window);
     // A window going away stops being key; safe when no application exists.
     static void forgetWindow(Window* window);
 
@@ -55,6 +58,15 @@ public:
     bool isTerminating() const { return terminating_; }
     // The program was launched again while running.
     void reopen();
+
+    // Shows `window` and runs the loop until stopModal(); other windows take
+    // no events meanwhile. Answers the response given to stopModal().
+    int runModal(Window& window);
+    void stopModal(int response);
+    Window* modalWindow() const { return modalWindow_; }
+    // Whether the user would see this program in front.
+    bool isActive() const;
+    void activate(bool ignoringOtherApps);
 
     // Sends an action to `target`, or with none along the responder chain:
     // the key window's focused control and its next responders, the key
@@ -69,6 +81,8 @@ private:
     ApplicationDelegate* delegate_ = nullptr;
     std::unique_ptr<Menu> mainMenu_;
     Window* keyWindow_ = nullptr;
+    Window* modalWindow_ = nullptr;
+    int modalResponse_ = 0;
     bool terminating_ = false;
 };
 

@@ -23,10 +23,17 @@ std::unique_ptr<MenuItem> MenuItem::separator() {
     return item;
 }
 
+std::unique_ptr<MenuItem> MenuItem::sectionHeader(std::string title) {
+    auto item = std::make_unique<MenuItem>(std::move(title), "", "");
+    item->sectionHeader_ = true;
+    item->enabled_ = false;
+    return item;
+}
+
 void MenuItem::setSubmenu(std::unique_ptr<Menu> submenu) { submenu_ = std::move(submenu); }
 
 bool MenuItem::matchesKeyEquivalent(const std::string& characters, std::uint64_t modifiers) const {
-    if (separator_ || keyEquivalent_.empty()) return false;
+    if (separator_ || !enabled_ || keyEquivalent_.empty()) return false;
     auto required = modifierMask_ & KeyModifier::mask;
     if (isUppercaseLetter(keyEquivalent_)) required |= KeyModifier::shift;
     if ((modifiers & KeyModifier::mask) != required) return false;
@@ -35,8 +42,16 @@ bool MenuItem::matchesKeyEquivalent(const std::string& characters, std::uint64_t
 }
 
 MenuItem& Menu::addItem(std::unique_ptr<MenuItem> item) {
+    item->menu_ = this;
     items_.push_back(std::move(item));
     return *items_.back();
+}
+
+std::optional<std::size_t> Menu::indexOf(const MenuItem& item) const {
+    for (std::size_t index = 0; index < items_.size(); ++index) {
+        if (items_[index].get() == &item) return index;
+    }
+    return std::nullopt;
 }
 
 MenuItem& Menu::addItem(std::string title, Action action, std::string keyEquivalent) {

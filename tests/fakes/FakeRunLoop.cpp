@@ -37,16 +37,30 @@ bool FakeRunLoop::fireNextTimerBefore(double deadline) {
 }
 
 void FakeRunLoop::runUntil(double deadline) {
-    stopped_ = false;
+    enter();
     drain();
     while (!stopped_ && fireNextTimerBefore(deadline)) drain();
     if (!stopped_) now_ = std::max(now_, deadline);
+    leave();
 }
 
 void FakeRunLoop::run() {
-    stopped_ = false;
+    enter();
     drain();
     while (!stopped_ && fireNextTimerBefore(std::numeric_limits<double>::infinity())) drain();
+    leave();
+}
+
+void FakeRunLoop::enter() {
+    ++depth_;
+    stopped_ = allStopped_;
+}
+
+// stop() ends the innermost run only: the run around it goes on.
+void FakeRunLoop::leave() {
+    --depth_;
+    if (depth_ == 0) allStopped_ = false;
+    if (depth_ > 0 && !allStopped_) stopped_ = false;
 }
 
 void FakeRunLoop::requestTermination() {

@@ -18,7 +18,10 @@ public:
     void run() override;
     void stop() override { stopped_ = true; }
     // Runs here never outlive a stop, so ending one ends them all.
-    void stopAll() override { stopped_ = true; }
+    void stopAll() override {
+        stopped_ = true;
+        allStopped_ = true;
+    }
     void runUntil(double deadline) override;
     void post(std::function<void()> work) override { queue_.push_back(std::move(work)); }
     platform::TimerId scheduleTimer(double interval, bool repeats,
@@ -47,7 +50,12 @@ private:
     bool fireNextTimerBefore(double deadline);
 
     double now_ = 1000.0;
+    void enter();
+    void leave();
+
     bool stopped_ = false;
+    bool allStopped_ = false;
+    int depth_ = 0;
     std::deque<std::function<void()>> queue_;
     std::map<platform::TimerId, Timer> timers_;
     platform::TimerId nextTimer_ = 1;

@@ -29,6 +29,8 @@ public:
     // Narrows drawing to `rect` until the matching restore().
     void clip(const Rect& rect);
 
+    // Outlines lie inside their rect; lines are centred on their ends, so a
+    // 1-point line at half-point coordinates covers whole pixels.
     void fillRect(const Rect& rect, Color color);
     void fillRoundedRect(const Rect& rect, double radius, Color color);
     void strokeRoundedRect(const Rect& rect, double radius, Color color, double lineWidth);

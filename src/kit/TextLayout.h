@@ -42,6 +42,9 @@ public:
 
     // For GraphicsContext: the layout engine's object.
     void* nativeLayout() const;
+    // For GraphicsContext: shows the text at the current point of the drawing
+    // library's context, laid out again for that context's scale and surface.
+    void drawInNativeContext(void* nativeContext) const;
 
 private:
     struct Native;

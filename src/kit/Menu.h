@@ -108,6 +108,10 @@ public:
     // `positioningItem`, when given, placed at the location), tracks it until
     // the user chooses an item or dismisses it, and sends the chosen item's
     // action. Answers the chosen item, null when dismissed.
+    // The delegate is asked to update the menu first. Tracking is a nested
+    // run of the loop (see MenuWindow); the action goes out after the menu
+    // has closed, with `view` as the sender. Without an application only an
+    // item's own target hears its action.
     MenuItem* popUp(const MenuItem* positioningItem, Point location, View& view);
     // The first item, here or in a submenu, whose key equivalent this is.
     MenuItem* itemForKeyEquivalent(const std::string& characters, std::uint64_t modifiers) const;

@@ -1,0 +1,71 @@
+#include "kit/StatusItem.h"
+
+#include "kit/Application.h"
+#include "platform/Platform.h"
+
+namespace kit {
+namespace {
+
+platform::StatusBar::Callbacks callbacksFor(const std::shared_ptr<StatusItem*>& alive,
+                                            void (StatusItem::*willOpen)(int),
+                                            void (StatusItem::*clicked)(int)) {
+    std::weak_ptr<StatusItem*> weak = alive;
+    return {
+        .menuWillOpen =
+            [weak, willOpen](int menuId) {
+                if (auto item = weak.lock()) ((*item)->*willOpen)(menuId);
+            },
+        .entryClicked =
+            [weak, clicked](int entryId) {
+                if (auto item = weak.lock()) ((*item)->*clicked)(entryId);
+            },
+    };
+}
+
+}  // namespace
+
+std::unique_ptr<StatusItem> StatusItem::create(double length) {
+    return std::unique_ptr<StatusItem>(new StatusItem(platform::current().statusBar, length));
+}
+
+StatusItem::StatusItem(platform::StatusBar& statusBar, double length)
+    : statusBar_(statusBar),
+      id_(statusBar.addItem(
+          callbacksFor(alive_, &StatusItem::menuWillOpen, &StatusItem::entryClicked))),
+      length_(length),
+      button_(statusBar, id_) {}
+
+StatusItem::~StatusItem() {
+    statusBar_.removeItem(id_);
+}
+
+void StatusItem::setMenu(std::unique_ptr<Menu> menu) {
+    menu_ = std::move(menu);
+    menuDidChange();
+}
+
+void StatusItem::menuDidChange() {
+    statusBar_.setMenu(id_, menu_ ? tree_.convert(*menu_) : platform::StatusMenuEntry{});
+}
+
+void StatusItem::menuWillOpen(int menuId) {
+    if (!menu_) return;
+    Menu* opening = tree_.menu(menuId, *menu_);
+    if (!opening) return;
+    if (opening->delegate()) opening->delegate()->menuNeedsUpdate(*opening);
+    menuDidChange();
+}
+
+void StatusItem::entryClicked(int entryId) {
+    if (!menu_) return;
+    MenuItem* item = tree_.item(entryId, *menu_);
+    if (!item || !item->isEnabled() || item->action().empty()) return;
+    if (auto* application = Application::existing()) {
+        application->sendAction(item->action(), item->target(), nullptr);
+        return;
+    }
+    // No responder chain without an application: only a target hears it.
+    if (item->target()) item->target()->tryToPerform(item->action(), nullptr);
+}
+
+}  // namespace kit

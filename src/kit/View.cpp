@@ -19,9 +19,7 @@ View& View::addSubview(std::unique_ptr<View> view) {
 
 std::unique_ptr<View> View::removeFromSuperview() {
     if (!superview_) return nullptr;
-    if (auto* owner = window(); owner && (owner->firstResponder() == this || isFirstResponderInside(*owner))) {
-        owner->makeFirstResponder(nullptr);
-    }
+    if (auto* owner = window()) owner->viewWillLeave(*this);
     auto& siblings = superview_->subviews_;
     auto found = std::find_if(siblings.begin(), siblings.end(), [&](const auto& view) { return view.get() == this; });
     std::unique_ptr<View> self = std::move(*found);

@@ -125,8 +125,6 @@ bool Window::makeFirstResponder(Responder* responder) {
     firstResponder_ = nullptr;
     if (view && !view->becomeFirstResponder()) return false;
     firstResponder_ = responder;
-    // The window follows whatever it focuses in the responder chain.
-    if (responder && !view) responder->setNextResponder(this);
     setViewsNeedDisplay();
     return true;
 }
@@ -142,6 +140,15 @@ void Window::resignKeyWindow() {
 }
 
 View* Window::firstResponderView() const { return dynamic_cast<View*>(firstResponder_); }
+
+void Window::viewWillLeave(const View& view) {
+    if (mouseView_ && mouseView_->isDescendantOf(view)) mouseView_ = nullptr;
+    auto* focused = firstResponderView();
+    if (!focused || !focused->isDescendantOf(view)) return;
+    // It goes whether it wants to or not.
+    focused->resignFirstResponder();
+    firstResponder_ = nullptr;
+}
 
 void Window::sendEvent(const Event& event) {
     auto* application = Application::existing();

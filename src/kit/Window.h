@@ -108,6 +108,9 @@ public:
     void layoutIfNeeded();
     // A view changed: a visible window on a display draws again soon.
     void setViewsNeedDisplay();
+    // A view and its subtree leave the window: focus and a pressed mouse
+    // must not point into them any more.
+    void viewWillLeave(const View& view);
 
     // The title bar's buttons, in window coordinates.
     Rect closeButtonFrame() const;

@@ -10,10 +10,9 @@
 // dismiss() do what a person's click would.
 //
 // The menu takes the keyboard while open (it becomes the key window) and
-// gives it back when it closes. Window passes on presses and drags only, so
-// pointer motion without a button and the desktop's "clicked outside" reach
-// the menu only through hover() and dismiss(). While an application-modal
-// window runs, other windows, menus included, take no events.
+// gives it back when it closes. Pointer motion without a button and the
+// desktop's "clicked outside" arrive through hover() and dismiss(). Menus
+// take events while a modal window runs, since they open above it.
 
 #include <memory>
 #include <string>
@@ -54,6 +53,8 @@ public:
     void dismiss();
     // The pointer moved over this menu (window coordinates), no button down.
     void hover(Point locationInWindow);
+    void pointerMoved(Point locationInWindow) override { hover(locationInWindow); }
+    void clickedOutside() override { dismiss(); }
 
 private:
     MenuWindow& root();

@@ -152,8 +152,10 @@ void Window::viewWillLeave(const View& view) {
 
 void Window::sendEvent(const Event& event) {
     auto* application = Application::existing();
-    // While a modal window runs, the others take nothing.
-    if (application && application->modalWindow() && application->modalWindow() != this) return;
+    // While a modal window runs, the others take nothing; menus, which open
+    // above it, still do.
+    bool isMenu = kind_ == platform::NativeWindowKind::popUpMenu;
+    if (application && application->modalWindow() && application->modalWindow() != this && !isMenu) return;
     switch (event.type) {
     case Event::Type::leftMouseDown:
     case Event::Type::rightMouseDown:
@@ -320,9 +322,10 @@ void Window::handleNativeEvent(const platform::WindowEvent& native) {
         return;
     }
     if (auto* moved = std::get_if<WindowEvents::MouseMoved>(&native)) {
-        if (moved->buttonDown) sendEvent(Event::mouse(Event::Type::mouseDragged, {moved->x, moved->y}, moved->modifiers));
-        return;
+        if (moved->buttonDown) return sendEvent(Event::mouse(Event::Type::mouseDragged, {moved->x, moved->y}, moved->modifiers));
+        return pointerMoved({moved->x, moved->y});
     }
+    if (std::holds_alternative<WindowEvents::ClickedOutside>(native)) return clickedOutside();
     if (auto* key = std::get_if<WindowEvents::KeyDown>(&native)) {
         Event event = Event::key(Event::Type::keyDown, key->keyCode, key->characters, key->modifiers);
         event.charactersIgnoringModifiers = key->charactersIgnoringModifiers;

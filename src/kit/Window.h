@@ -101,6 +101,11 @@ public:
 
     // An event in window coordinates, from the desktop or a test.
     void sendEvent(const Event& event);
+    // The pointer moved over the window with no button down.
+    virtual void pointerMoved(Point) {}
+    // The desktop saw a press outside this window while it held the pointer
+    // (pop-up menus do).
+    virtual void clickedOutside() {}
     bool tryToPerform(const Action& action, Responder* sender) override;
 
     // Everything laid out, title bar included, at `scale` pixels per point.

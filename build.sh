@@ -82,7 +82,8 @@ run_tests() {
   ctest --test-dir build --output-on-failure -j2 --timeout 120
   log "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
   configure_and_build build-sanitize -DTARNWICK_UNIT_TESTS_ONLY=ON -DTARNWICK_SANITIZE=ON
-  ctest --test-dir build-sanitize --output-on-failure -j2 --timeout 120
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
+    ctest --test-dir build-sanitize --output-on-failure -j2 --timeout 120
   log "fuzz targets, briefly"
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON \
     -DCMAKE_CXX_COMPILER=clang++ >/dev/null

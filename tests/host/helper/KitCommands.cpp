@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "host/HostPlatform.h"
 #include "kit/Application.h"
+#include "kit/Button.h"
 #include "kit/StatusItem.h"
 
 namespace {
@@ -46,6 +47,59 @@ helper::HelperCommand statusItemCommand("status-item", [](const std::vector<std:
         menu->addItem(kit::MenuItem::separator());
         menu->addItem("Quit Tarnwick", "terminate:", "q");
         item->setMenu(std::move(menu));
+        host.platform().runLoop.post([] { say("ready"); });
+        app.run();
+    }
+    platform::install(nullptr);
+    return 0;
+});
+
+}  // namespace
+
+namespace {
+
+// Takes focus on a click and reports the keys typed into it.
+struct KeyField : kit::View {
+    using View::View;
+    bool acceptsFirstResponder() const override { return true; }
+    void mouseDown(const kit::Event&) override {
+        window()->makeFirstResponder(this);
+        say("field focused");
+    }
+    void keyDown(const kit::Event& event) override {
+        say("key " + std::to_string(event.keyCode) + " " + event.charactersIgnoringModifiers + " " +
+            std::to_string(event.deviceIndependentModifiers()));
+    }
+};
+
+struct CheckboxWatcher : kit::Responder {
+    bool tryToPerform(const kit::Action& action, kit::Responder* sender) override {
+        auto* box = dynamic_cast<kit::Button*>(sender);
+        if (action != "checked:" || !box) return false;
+        say(std::string("checkbox ") + (box->state() == kit::ControlState::on ? "on" : "off"));
+        return true;
+    }
+};
+
+// kit-window: shows the window "Kit Test" at (100, 100) with a checkbox at
+// (20, 20) of its content and a key field at (20, 60) of 200 × 24, prints
+// "ready" and a line per event until ended.
+helper::HelperCommand kitWindowCommand("kit-window", [](const std::vector<std::string>&) {
+    host::HostPlatform host;
+    platform::install(&host.platform());
+    {
+        kit::Application app;
+        CheckboxWatcher watcher;
+        kit::Window window({300, 120}, kit::WindowStyle::titled | kit::WindowStyle::closable);
+        window.setTitle("Kit Test");
+        auto& box = window.contentView()->addSubview(
+            std::make_unique<kit::Button>("Right-click the menu bar to toggle auto-hide", kit::Button::Type::checkbox));
+        box.setFrame({{20, 20}, box.fittingSize()});
+        box.setTarget(&watcher);
+        box.setAction("checked:");
+        window.contentView()->addSubview(std::make_unique<KeyField>(kit::Rect{20, 60, 200, 24}));
+        window.setFrameOrigin({100, 100});
+        window.makeKeyAndOrderFront();
         host.platform().runLoop.post([] { say("ready"); });
         app.run();
     }

@@ -1,0 +1,40 @@
+#pragma once
+
+// One entry of an open panel's list: a small icon (the application icon for
+// packages, a folder or a page otherwise) and the name, greyed when the
+// entry cannot be chosen and white on the selection of the key window.
+
+#include "kit/FolderListing.h"
+#include "kit/Image.h"
+#include "kit/View.h"
+
+namespace kit {
+
+class Label;
+
+class FileRowView : public View {
+public:
+    static constexpr double iconSide = 16;
+
+    FileRowView(const FolderEntry& entry, bool enabled);
+
+    // A folder icon for menus and pop-ups.
+    static Image folderIcon();
+
+    bool isSelected() const { return selected_; }
+    void setSelected(bool selected);
+
+    void draw(GraphicsContext& context) override;
+    void layout() override;
+
+private:
+    Rect iconRect() const;
+    void updateNameColor();
+
+    FolderEntry::Kind kind_;
+    bool enabled_;
+    bool selected_ = false;
+    Label* name_ = nullptr;
+};
+
+}  // namespace kit

@@ -27,6 +27,10 @@ Application* Application::existing() { return sharedApplication; }
 
 void Application::setKeyWindow(Window* window) {
     if (window == keyWindow_) return;
+    if (window) {
+        std::erase(keyHistory_, window);
+        keyHistory_.push_back(window);
+    }
     Window* previous = keyWindow_;
     keyWindow_ = window;
     if (previous) previous->resignKeyWindow();
@@ -36,6 +40,7 @@ void Application::setKeyWindow(Window* window) {
 int Application::runModal(Window& window) {
     Window* outer = modalWindow_;
     modalWindow_ = &window;
+    modalResponse_ = modalResponseAbort;
     window.center();
     window.makeKeyAndOrderFront();
     platform::current().runLoop.run();
@@ -53,9 +58,19 @@ bool Application::isActive() const { return platform::current().activation.isAct
 void Application::activate(bool ignoringOtherApps) { platform::current().activation.activate(ignoringOtherApps); }
 
 void Application::forgetWindow(Window* window) {
-    if (sharedApplication && sharedApplication->keyWindow_ == window) {
-        sharedApplication->keyWindow_ = nullptr;
+    if (!sharedApplication) return;
+    std::erase(sharedApplication->keyHistory_, window);
+    if (sharedApplication->keyWindow_ == window) sharedApplication->keyWindow_ = nullptr;
+}
+
+void Application::windowDidOrderOut(Window* window) {
+    std::erase(keyHistory_, window);
+    if (keyWindow_ != window) return;
+    // The keyboard goes back to the window that had it before, as on the desktop.
+    for (auto it = keyHistory_.rbegin(); it != keyHistory_.rend(); ++it) {
+        if ((*it)->isVisible()) return setKeyWindow(*it);
     }
+    setKeyWindow(nullptr);
 }
 
 void Application::setActivationPolicy(platform::ActivationPolicy policy) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kit/Menu.h"
 #include "kit/Responder.h"
@@ -48,6 +49,8 @@ public:
     void setKeyWindow(Window* window);
     // A window going away stops being key; safe when no application exists.
     static void forgetWindow(Window* window);
+    // A window was hidden: if it was key, the one key before it is key again.
+    void windowDidOrderOut(Window* window);
 
     // Tells the delegate that launching finished, then runs the loop until
     // terminate().
@@ -60,7 +63,9 @@ public:
     void reopen();
 
     // Shows `window` and runs the loop until stopModal(); other windows take
-    // no events meanwhile. Answers the response given to stopModal().
+    // no events meanwhile. Answers the response given to stopModal(), or
+    // modalResponseAbort when the run ended otherwise.
+    static constexpr int modalResponseAbort = -1000;
     int runModal(Window& window);
     void stopModal(int response);
     Window* modalWindow() const { return modalWindow_; }
@@ -81,6 +86,7 @@ private:
     ApplicationDelegate* delegate_ = nullptr;
     std::unique_ptr<Menu> mainMenu_;
     Window* keyWindow_ = nullptr;
+    std::vector<Window*> keyHistory_;  // oldest first
     Window* modalWindow_ = nullptr;
     int modalResponse_ = 0;
     bool terminating_ = false;

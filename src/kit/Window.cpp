@@ -21,6 +21,8 @@ constexpr platform::ScreenFrame fallbackScreen{0, 0, 1440, 900};
 
 platform::WindowServer& windowServer() { return platform::current().windowServer; }
 
+
+
 bool hasCommandOrControl(const Event& event) {
     return event.modifierFlags & (platform::ModifierFlags::command | platform::ModifierFlags::control);
 }
@@ -103,7 +105,7 @@ void Window::orderOut() {
     if (!visible_) return;
     visible_ = false;
     if (native_) windowServer().hide(*native_);
-    if (isKeyWindow()) Application::existing()->setKeyWindow(nullptr);
+    if (auto* application = Application::existing()) application->windowDidOrderOut(this);
 }
 
 void Window::close() {

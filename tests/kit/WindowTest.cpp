@@ -169,7 +169,10 @@ TEST_F(WindowTest, OnlyOneWindowIsKey) {
     EXPECT_EQ(delegate.seen, (std::vector<std::string>{"became key", "resigned key"}));
     other.orderOut();
     EXPECT_EQ(otherDelegate.seen, (std::vector<std::string>{"became key", "resigned key"}));
+    EXPECT_TRUE(window.isKeyWindow()) << "the keyboard goes back where it was";
     EXPECT_FALSE(window.isOnScreen()) << "no display here";
+    window.orderOut();
+    EXPECT_EQ(app.keyWindow(), nullptr);
 }
 
 TEST_F(WindowTest, AModalRunAnswersItsResponseAndOtherWindowsWait) {

@@ -37,10 +37,7 @@ protected:
         EXPECT_EQ(tarnwick->wait(), 0);
         return tarnwick->stderrText();
     }
-    static void press(const std::string& keys) {
-        support::ChildProcess xdotool({"xdotool", "key", keys});
-        EXPECT_EQ(xdotool.wait(), 0);
-    }
+    static void press(const std::string& keys) { support::xdotool({"key", keys}); }
 
     support::TemporaryDirectory home;
 };

@@ -12,11 +12,7 @@
 
 namespace {
 
-std::string run(const std::vector<std::string>& argv) {
-    support::ChildProcess child(argv);
-    EXPECT_EQ(child.wait(), 0) << argv[1];
-    return child.stdoutText();
-}
+using support::run;
 
 TEST(KitWindowOnHostTest, ClicksAndKeysReachTheControls) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";

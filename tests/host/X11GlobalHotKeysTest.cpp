@@ -35,18 +35,7 @@ std::int32_t status(const platform::GlobalHotKeys::Result<HotKeyRef>& result) {
     return refused ? *refused : HotKeyStatus::noErr;
 }
 
-std::string xdotoolPath() {
-    gchar* found = g_find_program_in_path("xdotool");
-    std::string path = found ? found : "";
-    g_free(found);
-    return path;
-}
-
-void xdotool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), xdotoolPath());
-    support::ChildProcess child(arguments);
-    EXPECT_EQ(child.wait(), 0) << child.stderrText();
-}
+using support::xdotool;
 
 // Another application on the same server.
 class OtherClient {
@@ -92,7 +81,6 @@ class X11GlobalHotKeysTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-        if (xdotoolPath().empty()) GTEST_SKIP() << "needs xdotool";
         ASSERT_TRUE(connection.available());
         ASSERT_TRUE(other.available());
         // Sees every press and leaves it to later handlers.

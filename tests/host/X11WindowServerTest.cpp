@@ -42,18 +42,7 @@ namespace Flags = platform::ModifierFlags;
 constexpr std::uint32_t red = 0xFFFF0000, blue = 0xFF0000FF, white = 0xFFFFFFFF, black = 0xFF000000,
                         clear = 0;
 
-std::string xdotoolPath() {
-    gchar* found = g_find_program_in_path("xdotool");
-    std::string path = found ? found : "";
-    g_free(found);
-    return path;
-}
-
-void xdotool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), xdotoolPath());
-    support::ChildProcess child(arguments);
-    EXPECT_EQ(child.wait(), 0) << child.stderrText();
-}
+using support::xdotool;
 
 std::string flagsText(std::uint64_t flags) {
     std::string text;
@@ -214,7 +203,6 @@ class X11WindowServerTest : public testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-        if (xdotoolPath().empty()) GTEST_SKIP() << "needs xdotool";
         ASSERT_TRUE(server.isAvailable());
         ASSERT_TRUE(observer.display());
     }

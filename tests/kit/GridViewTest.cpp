@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "FixedView.h"
+
 #include "fakes/FakePlatform.h"
 #include "kit/GridView.h"
 #include "kit/StackView.h"
@@ -15,14 +17,7 @@ using kit::Rect;
 using kit::Size;
 using kit::View;
 
-// Wants a fixed size and, like a line of text, may have a baseline.
-struct FixedView : View {
-    FixedView(Size size, std::optional<double> baseline) : size(size), baseline(baseline) {}
-    Size intrinsicContentSize() const override { return size; }
-    std::optional<double> firstBaselineOffsetFromTop() const override { return baseline; }
-    Size size;
-    std::optional<double> baseline;
-};
+using kittest::FixedView;
 
 std::unique_ptr<View> fixed(double width, double height, std::optional<double> baseline = {}) {
     return std::make_unique<FixedView>(Size{width, height}, baseline);

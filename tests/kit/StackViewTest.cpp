@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "FixedView.h"
+
 #include "kit/StackView.h"
 
 namespace {
@@ -9,14 +11,7 @@ using kit::Size;
 using kit::StackView;
 using kit::View;
 
-// Wants a fixed size and, like a line of text, may have a baseline.
-struct FixedView : View {
-    FixedView(Size size, std::optional<double> baseline) : size(size), baseline(baseline) {}
-    Size intrinsicContentSize() const override { return size; }
-    std::optional<double> firstBaselineOffsetFromTop() const override { return baseline; }
-    Size size;
-    std::optional<double> baseline;
-};
+using kittest::FixedView;
 
 View& add(StackView& stack, double width, double height, std::optional<double> baseline = {}) {
     return stack.addArrangedSubview(std::make_unique<FixedView>(Size{width, height}, baseline));

@@ -1,5 +1,7 @@
 #include "support/Process.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -155,6 +157,13 @@ std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
     while (pump(0)) {
     }
     return status_;
+}
+
+std::string run(const std::vector<std::string>& argv) {
+    ChildProcess child(argv);
+    auto status = child.wait(std::chrono::seconds(30));
+    EXPECT_EQ(status, 0) << argv[0] << ": " << child.stderrText();
+    return child.stdoutText();
 }
 
 }  // namespace support

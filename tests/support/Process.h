@@ -68,4 +68,13 @@ private:
     bool reaped_ = false;
 };
 
+// Runs a program to its end (a bare name is looked up in PATH) and answers
+// what it printed; a non-zero exit fails the current test.
+std::string run(const std::vector<std::string>& argv);
+// xdotool with these arguments, as a person at the keyboard and mouse.
+inline std::string xdotool(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "xdotool");
+    return run(arguments);
+}
+
 }  // namespace support

@@ -169,11 +169,11 @@ void Button::mouseUp(const Event& event) {
 
 Rect Button::checkboxRect() const {
     double side = checkboxMetrics(controlSize()).side;
-    return {0, (bounds().height() - side) / 2, side, side};
+    return {0, (layoutBounds().height() - side) / 2, side, side};
 }
 
 Rect Button::titleRect() const {
-    Rect whole = bounds();
+    Rect whole = layoutBounds();
     if (type_ == Type::link) return whole;
     if (type_ == Type::checkbox) {
         double leading = checkboxMetrics(controlSize()).side + checkboxMetrics(controlSize()).gap;
@@ -183,7 +183,7 @@ Rect Button::titleRect() const {
 }
 
 Rect Button::pushFace() const {
-    return bezelFace(bounds(), pushMetrics(controlSize()).height);
+    return bezelFace(layoutBounds(), pushMetrics(controlSize()).height);
 }
 
 Size Button::titleSize() const {

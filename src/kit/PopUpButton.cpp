@@ -142,7 +142,7 @@ Size PopUpButton::intrinsicContentSize() const {
 }
 
 Rect PopUpButton::faceRect() const {
-    return Button::bezelFace(bounds(), metricsFor(controlSize()).height);
+    return Button::bezelFace(layoutBounds(), metricsFor(controlSize()).height);
 }
 
 Rect PopUpButton::imageRect() const {
@@ -154,7 +154,7 @@ Rect PopUpButton::imageRect() const {
 Rect PopUpButton::chevronRect() const {
     const PopUpMetrics& metrics = metricsFor(controlSize());
     double side = metrics.chevronSide;
-    double x = bounds().width() - metrics.trailingPadding - side;
+    double x = layoutBounds().width() - metrics.trailingPadding - side;
     return {x, faceRect().midY() - side / 2, side, side};
 }
 

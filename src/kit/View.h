@@ -56,6 +56,13 @@ public:
     void setFrameOrigin(Point origin) { setFrame({origin, frame_.size}); }
     void setFrameSize(Size size) { setFrame({frame_.origin, size}); }
     Rect bounds() const { return {0, 0, frame_.size.width, frame_.size.height}; }
+    // The bounds, or before the view is first laid out the bounds it will
+    // get: its fitting size. Layout asks for baselines before it sets frames.
+    Rect layoutBounds() const {
+        if (!bounds().isEmpty()) return bounds();
+        Size size = fittingSize();
+        return {0, 0, size.width, size.height};
+    }
     // Between this view's bounds and its window's content.
     Point convertToWindow(Point point) const;
     Point convertFromWindow(Point point) const;

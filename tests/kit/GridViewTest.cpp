@@ -3,7 +3,10 @@
 #include "FixedView.h"
 
 #include "fakes/FakePlatform.h"
+#include "kit/Button.h"
 #include "kit/GridView.h"
+#include "kit/Label.h"
+#include "kit/PopUpButton.h"
 #include "kit/StackView.h"
 #include "kit/Window.h"
 
@@ -162,6 +165,31 @@ TEST_F(GridWindowTest, AWindowSizedToItsGridRendersAtTwiceThePoints) {
     EXPECT_EQ(bitmap.height(), 2 * (50 + 40 + kit::Window::titleBarHeight));
     EXPECT_EQ(lower.frameInWindow().origin,
               (kit::Point{20 + 88, kit::Window::titleBarHeight + 20 + 28}));
+}
+
+// Real controls report their baselines before they have frames; a row of
+// titles and controls must still stand on one line.
+TEST(GridWithControlsTest, TitlesAndControlsShareTheirBaselines) {
+    GridView grid;
+    grid.setRowAlignment(GridRowAlignment::firstBaseline);
+    std::vector<std::pair<View*, View*>> rows;
+    auto addRow = [&](std::unique_ptr<View> control) {
+        auto title = std::make_unique<kit::Label>("Title:");
+        rows.emplace_back(title.get(), control.get());
+        grid.addRow(std::move(title), std::move(control));
+    };
+    addRow(std::make_unique<kit::Button>("Right-click the menu bar", kit::Button::Type::checkbox));
+    addRow(std::make_unique<kit::Button>("Clear", kit::Button::Type::push));
+    auto popUp = std::make_unique<kit::PopUpButton>();
+    popUp->addItem("Menu bar");
+    addRow(std::move(popUp));
+    grid.setFrame({{0, 0}, grid.fittingSize()});
+    grid.layout();
+    for (auto [title, control] : rows) {
+        double titleLine = title->frame().minY() + *title->firstBaselineOffsetFromTop();
+        double controlLine = control->frame().minY() + *control->firstBaselineOffsetFromTop();
+        EXPECT_NEAR(titleLine, controlLine, 0.01) << control->accessibilityRole();
+    }
 }
 
 }  // namespace

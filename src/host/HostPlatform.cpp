@@ -13,7 +13,9 @@
 #include "host/XdgLoginItems.h"
 #include "host/XkbKeyboardLayout.h"
 #include "host/x11/X11Connection.h"
+#include "host/x11/X11GlobalEventMonitor.h"
 #include "host/x11/X11GlobalHotKeys.h"
+#include "host/x11/X11WindowList.h"
 #include "host/x11/X11WindowServer.h"
 
 namespace host {
@@ -35,12 +37,14 @@ struct HostPlatform::Facilities {
     ProcessToolRunner toolRunner;
     X11WindowServer windowServer{x11};
     StatusNotifierBar statusBar;
+    X11WindowList windowList{x11};
+    X11GlobalEventMonitor globalEventMonitor{x11};
 
     platform::Platform platform() {
         return {runLoop,     log,           preferences,     distributedNotifications,
                 workspace,   loginItems,    keyboardLayout,  processInfo,
                 activation,  globalHotKeys, symbolicHotKeys, toolRunner,
-                windowServer, statusBar};
+                windowServer, statusBar,     windowList,      globalEventMonitor};
     }
 };
 

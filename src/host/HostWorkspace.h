@@ -18,6 +18,9 @@ public:
         return std::nullopt;
     }
     std::vector<platform::RunningApplication> runningApplications() override { return {}; }
+    platform::RunningApplication currentApplication() override { return {}; }
+    std::vector<platform::RunningApplication> runningApplications(const std::string&) override { return {}; }
+    bool isTerminated(int) override { return true; }
     std::optional<std::string> applicationPath(const std::string&) override { return std::nullopt; }
     // GIO's display name of the file, else the last path component.
     std::string displayName(const std::string& path) override;

@@ -5,6 +5,7 @@
 
 #include "platform/Activation.h"
 #include "platform/DistributedNotifications.h"
+#include "platform/GlobalEventMonitor.h"
 #include "platform/GlobalHotKeys.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/Log.h"
@@ -15,6 +16,7 @@
 #include "platform/StatusBar.h"
 #include "platform/SymbolicHotKeys.h"
 #include "platform/ToolRunner.h"
+#include "platform/WindowList.h"
 #include "platform/WindowServer.h"
 #include "platform/Workspace.h"
 
@@ -35,6 +37,8 @@ struct Platform {
     ToolRunner& toolRunner;
     WindowServer& windowServer;
     StatusBar& statusBar;
+    WindowList& windowList;
+    GlobalEventMonitor& globalEventMonitor;
 };
 
 // The installed platform. Using it before install() is a programming error.

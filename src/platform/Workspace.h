@@ -34,6 +34,13 @@ public:
 
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
     virtual std::vector<RunningApplication> runningApplications() = 0;
+    // This process as a running application.
+    virtual RunningApplication currentApplication() = 0;
+    // Every running process of the user whose bundle has this identifier,
+    // whether or not it has windows.
+    virtual std::vector<RunningApplication> runningApplications(const std::string& bundleIdentifier) = 0;
+    // The process has ended (or is a zombie).
+    virtual bool isTerminated(int processIdentifier) = 0;
 
     // Where the application with this bundle identifier is installed; absent
     // when no installed application has it.

@@ -9,7 +9,7 @@ FakePlatform::FakePlatform()
     : platform{runLoop,      log,           preferences,     notifications,
                workspace,    loginItems,    keyboardLayout,  processInfo,
                activation,   globalHotKeys, symbolicHotKeys, toolRunner,
-               windowServer, statusBar} {
+               windowServer, statusBar,     windowList,      globalEventMonitor} {
     keyboardLayout.useUS();
     platform::install(&platform);
     // The character table is built once per process; each test starts anew.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeDesktopServices.h"
+#include "fakes/FakeMenuBarServices.h"
 #include "fakes/FakeRunLoop.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeShortcutServices.h"
@@ -31,6 +32,8 @@ struct FakePlatform {
     FakeToolRunner toolRunner;
     FakeWindowServer windowServer;
     FakeStatusBar statusBar;
+    FakeWindowList windowList;
+    FakeGlobalEventMonitor globalEventMonitor;
     platform::Platform platform;
 
     static constexpr const char* appDomain = "app.tarnwick.Tarnwick";

@@ -96,6 +96,15 @@ std::optional<std::string> FakeWorkspace::applicationPath(const std::string& bun
     return found->second;
 }
 
+std::vector<platform::RunningApplication> FakeWorkspace::runningApplications(const std::string& bundleIdentifier) {
+    std::vector<platform::RunningApplication> copies;
+    if (current.bundleIdentifier == bundleIdentifier) copies.push_back(current);
+    for (const auto& application : running) {
+        if (application.bundleIdentifier == bundleIdentifier) copies.push_back(application);
+    }
+    return copies;
+}
+
 std::string FakeWorkspace::displayName(const std::string& path) {
     if (auto found = displayNames.find(path); found != displayNames.end()) return found->second;
     return path.substr(path.rfind('/') + 1);

@@ -94,6 +94,11 @@ public:
     explicit FakeWorkspace(FakeRunLoop& runLoop) : runLoop_(runLoop) {}
     std::optional<platform::RunningApplication> frontmostApplication() override { return front; }
     std::vector<platform::RunningApplication> runningApplications() override { return running; }
+    platform::RunningApplication currentApplication() override { return current; }
+    // The copies of a bundle among `running`, this process's own included
+    // when `current` has that identifier.
+    std::vector<platform::RunningApplication> runningApplications(const std::string& bundleIdentifier) override;
+    bool isTerminated(int processIdentifier) override { return terminated.contains(processIdentifier); }
     std::optional<std::string> applicationPath(const std::string& bundleIdentifier) override;
     std::string displayName(const std::string& path) override;
     bool openURL(const std::string& url) override;
@@ -107,12 +112,23 @@ public:
 
     std::optional<platform::RunningApplication> front;
     std::vector<platform::RunningApplication> running;
+    platform::RunningApplication current = currentDefault();
+    std::set<int> terminated;
     std::map<std::string, std::string> installed;  // bundle identifier -> path
     std::map<std::string, std::string> displayNames;  // path -> name; else the last component
     std::vector<std::string> openedURLs;
     bool openSucceeds = true;
 
 private:
+    static platform::RunningApplication currentDefault() {
+        platform::RunningApplication application;
+        application.processIdentifier = 4242;
+        application.bundleIdentifier = "app.tarnwick.Tarnwick";
+        application.localizedName = "Tarnwick";
+        application.activationPolicy = platform::ActivationPolicy::accessory;
+        return application;
+    }
+
     FakeRunLoop& runLoop_;
     std::map<platform::ObserverId, ActivationHandler> observers_;
     platform::ObserverId nextObserver_ = 1;

@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libglib2.0-dev libplist-dev libxkbcommon-dev libicu-dev xkb-data
-  libcairo2-dev libpango1.0-dev fonts-inter libx11-dev
+  libcairo2-dev libpango1.0-dev fonts-inter libx11-dev libxi-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   dbus xvfb xauth xdotool

@@ -1,0 +1,259 @@
+#include "host/x11/X11WindowList.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+// Levels, as the desktop's window server would report them:
+//   _NET_WM_WINDOW_TYPE_DOCK along the top edge of a monitor (y equal to the
+//     monitor's top) and at least 90 % of its width: the menu bar, level
+//     mainMenuLevel (24), owner "WindowServer";
+//   any other dock window (panels, trays): a status item, statusLevel (25);
+//   override-redirect windows (menus, pop-ups, tooltips): popUpMenuLevel (101);
+//   everything else: an ordinary window, level 0.
+// Nothing is put at cursorLevel (2000): X draws the pointer itself, not as a
+// window. Dock type is looked at before override-redirect, so a panel that
+// places itself is still a panel.
+
+namespace host {
+namespace {
+
+using platform::PropertyArray;
+using platform::PropertyDictionary;
+using platform::PropertyValue;
+namespace Keys = platform::WindowInfoKeys;
+
+constexpr double menuBarShareOfWidth = 0.9;
+constexpr const char* menuBarOwner = "WindowServer";
+
+Atom atom(Display* display, const char* name) {
+    return XInternAtom(display, name, False);
+}
+
+// The 32-bit items of a property (Xlib hands them over as longs); absent when
+// the window lacks it or it has another type.
+std::optional<std::vector<unsigned long>> longsProperty(Display* display, Window window,
+                                                        const char* name, Atom type) {
+    Atom actualType = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(display, window, atom(display, name), 0, 1 << 16, False, type,
+                                    &actualType, &format, &count, &remaining, &data);
+    if (status != Success) return std::nullopt;
+    std::optional<std::vector<unsigned long>> items;
+    if (actualType == type && format == 32) {
+        auto* longs = reinterpret_cast<unsigned long*>(data);
+        items.emplace(longs, longs + count);
+    }
+    if (data) XFree(data);
+    return items;
+}
+
+std::optional<std::string> utf8Property(Display* display, Window window, const char* name) {
+    Atom actualType = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    Atom utf8 = atom(display, "UTF8_STRING");
+    int status = XGetWindowProperty(display, window, atom(display, name), 0, 1 << 16, False, utf8,
+                                    &actualType, &format, &count, &remaining, &data);
+    if (status != Success) return std::nullopt;
+    std::optional<std::string> text;
+    if (actualType == utf8 && format == 8) text.emplace(reinterpret_cast<char*>(data), count);
+    if (data) XFree(data);
+    return text;
+}
+
+// The root's children, bottom to top.
+std::vector<Window> rootChildren(Display* display, Window root) {
+    Window rootReturn = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return {};
+    std::vector<Window> windows(children, children + count);
+    if (children) XFree(children);
+    return windows;
+}
+
+struct WindowFacts {
+    RootRect bounds;
+    bool overrideRedirect = false;
+};
+
+// Absent for windows that are not on screen, input-only or already gone.
+std::optional<WindowFacts> visibleWindowFacts(Display* display, Window root, Window window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return std::nullopt;
+    if (attributes.map_state != IsViewable || attributes.c_class == InputOnly) return std::nullopt;
+    // A managed window sits in its frame; its own x and y are the frame's.
+    int x = 0, y = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child)) return std::nullopt;
+    return WindowFacts{{x, y, attributes.width, attributes.height},
+                       attributes.override_redirect != 0};
+}
+
+bool isOverrideRedirect(Display* display, Window window) {
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.override_redirect;
+}
+
+// Bottom to top. A window manager's stacking list names the client windows
+// (not their frames) in its order; windows it does not manage are the
+// override-redirect children of the root, which sit above managed ones.
+// Without a window manager the root's children are the windows themselves.
+std::vector<Window> windowsBottomToTop(Display* display, Window root) {
+    std::vector<Window> children = rootChildren(display, root);
+    auto clients = longsProperty(display, root, "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    if (!clients || clients->empty()) return children;
+    std::vector<Window> windows(clients->begin(), clients->end());
+    for (Window child : children) {
+        X11ErrorTrap trap(display);
+        if (isOverrideRedirect(display, child)) windows.push_back(child);
+    }
+    return windows;
+}
+
+bool isDock(Display* display, Window window) {
+    auto types = longsProperty(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
+    if (!types) return false;
+    Atom dock = atom(display, "_NET_WM_WINDOW_TYPE_DOCK");
+    return std::find(types->begin(), types->end(), dock) != types->end();
+}
+
+bool isMenuBar(const RootRect& bounds, const std::vector<RootRect>& monitors) {
+    return std::any_of(monitors.begin(), monitors.end(), [&](const RootRect& monitor) {
+        bool onTopEdge =
+            bounds.y == monitor.y && bounds.x >= monitor.x && bounds.x < monitor.x + monitor.width;
+        return onTopEdge && bounds.width >= menuBarShareOfWidth * monitor.width;
+    });
+}
+
+double alphaOf(Display* display, Window window) {
+    auto opacity = longsProperty(display, window, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
+    if (!opacity || opacity->empty()) return 1.0;
+    return static_cast<double>(opacity->front() & 0xffffffffUL) / 0xffffffffUL;
+}
+
+// The application's class name, else the window's title, else nothing.
+std::string ownerNameOf(Display* display, Window window) {
+    XClassHint hint{nullptr, nullptr};
+    std::string owner;
+    if (XGetClassHint(display, window, &hint)) {
+        if (hint.res_class) owner = hint.res_class;
+        if (hint.res_name) XFree(hint.res_name);
+        if (hint.res_class) XFree(hint.res_class);
+    }
+    if (!owner.empty()) return owner;
+    if (auto title = utf8Property(display, window, "_NET_WM_NAME"); title && !title->empty()) {
+        return *title;
+    }
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+        owner = name;
+        XFree(name);
+    }
+    return owner;
+}
+
+PropertyValue boundsValue(const RootRect& bounds) {
+    return PropertyDictionary{{"X", double(bounds.x)},
+                              {"Y", double(bounds.y)},
+                              {"Width", double(bounds.width)},
+                              {"Height", double(bounds.height)}};
+}
+
+std::optional<PropertyValue> windowEntry(Display* display, Window root, Window window,
+                                         const std::vector<RootRect>& monitors) {
+    auto facts = visibleWindowFacts(display, root, window);
+    if (!facts) return std::nullopt;
+    int level = 0;
+    std::string owner = ownerNameOf(display, window);
+    if (isDock(display, window)) {
+        bool menuBar = isMenuBar(facts->bounds, monitors);
+        level = menuBar ? X11WindowList::mainMenuLevel : X11WindowList::statusLevel;
+        if (menuBar) owner = menuBarOwner;
+    } else if (facts->overrideRedirect) {
+        level = X11WindowList::popUpMenuLevel;
+    }
+    return PropertyDictionary{{Keys::layer, level},
+                              {Keys::bounds, boundsValue(facts->bounds)},
+                              {Keys::alpha, alphaOf(display, window)},
+                              {Keys::ownerName, owner}};
+}
+
+std::vector<RootRect> randrMonitors(Display* display, Window root) {
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) return {};
+    int count = 0;
+    XRRMonitorInfo* infos = XRRGetMonitors(display, root, True, &count);
+    if (!infos) return {};
+    std::vector<RootRect> monitors;
+    for (int i = 0; i < count; ++i) {
+        RootRect rect{infos[i].x, infos[i].y, infos[i].width, infos[i].height};
+        // The primary one goes first; RandR lists it anywhere.
+        if (infos[i].primary) {
+            monitors.insert(monitors.begin(), rect);
+        } else {
+            monitors.push_back(rect);
+        }
+    }
+    XRRFreeMonitors(infos);
+    return monitors;
+}
+
+}  // namespace
+
+std::vector<RootRect> monitorsInRoot(X11Connection& connection) {
+    Display* display = connection.display();
+    if (!display) return {};
+    auto monitors = randrMonitors(display, connection.rootWindow());
+    if (!monitors.empty()) return monitors;
+    int screen = DefaultScreen(display);
+    return {RootRect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)}};
+}
+
+platform::ScreenPoint screenPointFromRoot(const RootRect& primary, int x, int y) {
+    return {double(x - primary.x), double(primary.y + primary.height - y)};
+}
+
+std::vector<platform::ScreenRect> X11WindowList::screens() {
+    auto monitors = monitorsInRoot(connection_);
+    std::vector<platform::ScreenRect> screens;
+    if (monitors.empty()) return screens;
+    const RootRect primary = monitors.front();
+    for (const RootRect& monitor : monitors) {
+        // The bottom-left corner, flipped about the primary's bottom edge.
+        auto corner = screenPointFromRoot(primary, monitor.x, monitor.y + monitor.height);
+        screens.push_back({corner.x, corner.y, double(monitor.width), double(monitor.height)});
+    }
+    return screens;
+}
+
+std::optional<PropertyValue> X11WindowList::copyWindowInfo() {
+    Display* display = connection_.display();
+    if (!display) return std::nullopt;
+    Window root = connection_.rootWindow();
+    auto monitors = monitorsInRoot(connection_);
+    std::vector<Window> windows = windowsBottomToTop(display, root);
+    PropertyArray entries;
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        // Windows can go while we walk; their errors are caught and they are left out.
+        X11ErrorTrap trap(display);
+        auto entry = windowEntry(display, root, *window, monitors);
+        if (entry && trap.sync() == 0) entries.push_back(std::move(*entry));
+    }
+    return PropertyValue(std::move(entries));
+}
+
+int X11WindowList::windowLevel(platform::WindowLevelKey key) {
+    return key == platform::WindowLevelKey::mainMenu ? mainMenuLevel : cursorLevel;
+}
+
+}  // namespace host

@@ -1,0 +1,154 @@
+// The window list against the real X server: another application's bar,
+// window and pop-up come from the helper, as a panel and programs would.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/x11/X11WindowList.h"
+#include "support/Process.h"
+
+// After GoogleTest, whose names Xlib's macros (None, Bool) would replace.
+#include <X11/Xlib.h>
+
+namespace {
+
+namespace Keys = platform::WindowInfoKeys;
+
+struct Entry {
+    std::string owner;
+    std::int64_t layer = -1;
+    double x = 0, y = 0, width = 0, height = 0;
+    double alpha = 0;  // to a thousandth
+    bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Entry& entry) {
+    return out << entry.owner << " layer " << entry.layer << " at " << entry.x << "," << entry.y
+               << " " << entry.width << "x" << entry.height << " alpha " << entry.alpha;
+}
+
+double number(const platform::PropertyDictionary& dictionary, const char* key) {
+    auto* value = platform::find(dictionary, key);
+    return value && value->real() ? *value->real() : NAN;
+}
+
+Entry entryFrom(const platform::PropertyDictionary& dictionary) {
+    Entry entry;
+    if (auto* owner = platform::find(dictionary, Keys::ownerName); owner && owner->text()) {
+        entry.owner = *owner->text();
+    }
+    if (auto* layer = platform::find(dictionary, Keys::layer))
+        entry.layer = layer->integer().value_or(-1);
+    if (auto* bounds = platform::find(dictionary, Keys::bounds); bounds && bounds->dictionary()) {
+        entry.x = number(*bounds->dictionary(), "X");
+        entry.y = number(*bounds->dictionary(), "Y");
+        entry.width = number(*bounds->dictionary(), "Width");
+        entry.height = number(*bounds->dictionary(), "Height");
+    }
+    entry.alpha = std::round(number(dictionary, Keys::alpha) * 1000) / 1000;
+    return entry;
+}
+
+class X11WindowListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+        ASSERT_TRUE(connection.available());
+        helper = std::make_unique<support::ChildProcess>(
+            std::vector<std::string>{HOST_TEST_HELPER, "window-stack"});
+        ASSERT_TRUE(helper->waitForStdout("\n"));
+        std::istringstream ready(helper->stdoutText());
+        std::string word;
+        ready >> word >> bar >> normal >> popUp;
+        ASSERT_EQ(word, "ready");
+    }
+
+    // The helper's entries, front to back; other tests' windows are left out.
+    std::vector<Entry> helperWindows() {
+        static const std::set<std::string> owners{"WindowServer", "TarnwickPanel", "TarnwickHelper",
+                                                  "TarnwickPopup"};
+        auto info = windowList.copyWindowInfo();
+        EXPECT_TRUE(info && info->array());
+        std::vector<Entry> entries;
+        if (!info || !info->array()) return entries;
+        for (const auto& value : *info->array()) {
+            auto* dictionary = value.dictionary();
+            if (!dictionary) continue;
+            Entry entry = entryFrom(*dictionary);
+            if (owners.count(entry.owner)) entries.push_back(entry);
+        }
+        return entries;
+    }
+    Display* display() { return connection.display(); }
+    double screenWidth() { return DisplayWidth(display(), DefaultScreen(display())); }
+    double screenHeight() { return DisplayHeight(display(), DefaultScreen(display())); }
+    Entry menuBar() { return {"WindowServer", 24, 0, 0, screenWidth(), 24, 1}; }
+
+    host::X11Connection connection;
+    host::X11WindowList windowList{connection};
+    std::unique_ptr<support::ChildProcess> helper;
+    Window bar = 0, normal = 0, popUp = 0;
+};
+
+const Entry helperWindow{"TarnwickHelper", 0, 300, 300, 400, 250, 0.5};
+const Entry helperPopUp{"TarnwickPopup", 101, 200, 0, 150, 20, 1};
+
+TEST_F(X11WindowListTest, WindowsComeFrontToBackAndLeaveWhenUnmapped) {
+    EXPECT_EQ(helperWindows(), (std::vector<Entry>{helperPopUp, helperWindow, menuBar()}));
+
+    XRaiseWindow(display(), bar);
+    XSync(display(), False);
+    EXPECT_EQ(helperWindows(), (std::vector<Entry>{menuBar(), helperPopUp, helperWindow}));
+
+    XUnmapWindow(display(), popUp);
+    XSync(display(), False);
+    EXPECT_EQ(helperWindows(), (std::vector<Entry>{menuBar(), helperWindow}));
+}
+
+TEST_F(X11WindowListTest, ADockIsTheMenuBarOnlyOnATopEdgeAcrossNineTenthsOfTheScreen) {
+    auto barAs = [&](int y, int width) {
+        XMoveResizeWindow(display(), bar, 0, y, static_cast<unsigned>(width), 24);
+        XSync(display(), False);
+        return helperWindows().back();
+    };
+    int nineTenths = static_cast<int>(std::ceil(screenWidth() * 0.9));
+    Entry narrowest = barAs(0, nineTenths);
+    EXPECT_EQ(narrowest.layer, 24);
+    EXPECT_EQ(narrowest.owner, "WindowServer");
+    // Too narrow, or not on the edge: a status item, under its own name.
+    EXPECT_EQ(barAs(0, nineTenths - 1),
+              (Entry{"TarnwickPanel", 25, 0, 0, nineTenths - 1.0, 24, 1}));
+    EXPECT_EQ(barAs(1, static_cast<int>(screenWidth())).layer, 25);
+}
+
+TEST_F(X11WindowListTest, TheScreenHasItsOriginAtTheBottomLeftAndLevelsAreTheDesktops) {
+    EXPECT_EQ(windowList.screens(),
+              (std::vector<platform::ScreenRect>{{0, 0, screenWidth(), screenHeight()}}));
+    EXPECT_EQ(windowList.windowLevel(platform::WindowLevelKey::mainMenu), 24);
+    EXPECT_EQ(windowList.windowLevel(platform::WindowLevelKey::cursor), 2000);
+}
+
+TEST(X11WindowList, WithoutADisplayThereAreNoScreensAndNoList) {
+    host::X11Connection connection{":4095"};
+    ASSERT_FALSE(connection.available());
+    host::X11WindowList windowList{connection};
+    EXPECT_TRUE(windowList.screens().empty());
+    EXPECT_FALSE(windowList.copyWindowInfo());
+}
+
+TEST(X11WindowList, RootPointsFlipAboutThePrimaryMonitorsBottomEdge) {
+    // A primary monitor to the right of and below the root's origin.
+    host::RootRect primary{100, 50, 1280, 800};
+    EXPECT_EQ(host::screenPointFromRoot(primary, 100, 850), (platform::ScreenPoint{0, 0}));
+    EXPECT_EQ(host::screenPointFromRoot(primary, 600, 60), (platform::ScreenPoint{500, 790}));
+    // A monitor above the primary one has positive y.
+    EXPECT_EQ(host::screenPointFromRoot(primary, 0, 0), (platform::ScreenPoint{-100, 850}));
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+#pragma once
+
+// Who an application is, as the desktop names it: the bundle around its
+// executable, or else the desktop entry that starts it.
+
+#include <optional>
+#include <string>
+
+namespace host {
+
+struct ApplicationIdentity {
+    std::string bundleIdentifier;  // the bundle's, or the desktop entry's ID without ".desktop"
+    std::string name;              // CFBundleName, or the entry's Name
+    std::optional<std::string> bundlePath;  // the .app folder; absent for a desktop entry
+    bool operator==(const ApplicationIdentity&) const = default;
+};
+
+// The bundle when the executable lies in `X.app/Contents/MacOS/` next to a
+// readable Info.plist; absent otherwise.
+std::optional<ApplicationIdentity> bundleIdentity(const std::string& executablePath);
+
+// The desktop entry whose StartupWMClass is one of the window's class names,
+// else whose ID is one of them, else whose command is the executable's name;
+// case does not count, as window managers match classes that way. Empty
+// arguments are skipped.
+std::optional<ApplicationIdentity> desktopEntryIdentity(const std::string& windowClass,
+                                                        const std::string& windowInstance,
+                                                        const std::string& executablePath);
+
+// The desktop entry `<id>.desktop`, absent when none is installed.
+std::optional<ApplicationIdentity> desktopEntryWithIdentifier(const std::string& identifier);
+
+// Where the program of the desktop entry `<id>.desktop` lies: its executable
+// found in PATH, else the entry file itself.
+std::optional<std::string> desktopEntryPath(const std::string& identifier);
+
+}  // namespace host

@@ -1,7 +1,10 @@
 #include "core/AppController.h"
 
 #include "core/Log.h"
+#include "kit/Alert.h"
 #include "kit/Application.h"
+#include "platform/Platform.h"
+#include "prefs/LaunchAtLogin.h"
 #include "prefs/MenuBarAutoHide.h"
 #include "prefs/Preferences.h"
 #include "prefs/UserDefaults.h"
@@ -47,8 +50,14 @@ std::unique_ptr<kit::Menu> windowMenu() {
 AppController::AppController() {
     UserDefaults::registerDefaults({{Preferences::rightClickToggleEnabledKey, true}});
     kit::Application::shared().setMainMenu(makeMainMenu());
-    // The controller outlives the center, which it owns.
+    // The controller owns and so outlives the monitor and the center.
+    rightClickMonitor_ = std::make_unique<MenuBarRightClickMonitor>([this] { toggleAutoHide(sourceRightClick); });
+    rightClickMonitor_->setEnabled(UserDefaults::boolForKey(Preferences::rightClickToggleEnabledKey));
     hotKeyCenter_ = std::make_unique<HotKeyCenter>([this] { hotKeyPressed(); });
+    ruleEngine_ = std::make_unique<AppRuleEngine>();
+    ruleEngine_->onChange = [this] {
+        if (stateDidChange) stateDidChange();
+    };
     establishHotKey();
     logLaunch();
 }
@@ -57,6 +66,28 @@ void AppController::toggleAutoHide(std::string_view source) {
     bool on = !MenuBarAutoHide::isOn();
     MenuBarAutoHide::setOn(on);
     Log::app().notice("Toggled via " + std::string(source) + ": auto-hide is now " + onOff(on));
+}
+
+void AppController::setRightClickEnabled(bool enabled) {
+    rightClickMonitor_->setEnabled(enabled);
+    UserDefaults::setBool(Preferences::rightClickToggleEnabledKey, enabled);
+    if (stateDidChange) stateDidChange();
+}
+
+void AppController::toggleLaunchAtLogin() {
+    auto failure = LaunchAtLogin::toggle();
+    if (stateDidChange) stateDidChange();
+    if (!failure) return;
+    auto text = LaunchAtLogin::failureAlert(*failure);
+    kit::Alert alert;
+    alert.setMessageText(text.messageText);
+    alert.setInformativeText(text.informativeText);
+    for (const auto& title : text.buttons) alert.addButton(title);
+    // In front, ignoring other applications, so the alert is seen.
+    auto& application = kit::Application::shared();
+    if (platform::current().processInfo.operatingSystemMajorVersion() >= 14) application.activate(false);
+    application.activate(true);
+    alert.runModal();
 }
 
 std::unique_ptr<kit::Menu> AppController::makeMainMenu() {
@@ -68,12 +99,8 @@ std::unique_ptr<kit::Menu> AppController::makeMainMenu() {
 }
 
 void AppController::logLaunch() const {
-    // Until the right-click monitor and the rule engine exist, the flag and
-    // the rules are read where those parts will start from.
-    bool rightClick = UserDefaults::boolForKey(Preferences::rightClickToggleEnabledKey);
-    auto ruleCount = static_cast<long>(Preferences::appRules().size());
+    auto ruleCount = static_cast<long>(ruleEngine_->rules().size());
     Log::app().notice(std::string("Tarnwick launched; auto-hide ") + onOff(MenuBarAutoHide::isOn()) +
-                      ", right-click toggle " + (rightClick ? "enabled" : "disabled") +
-                      ", hotkey " + hotKeyDescription() + ", " + std::to_string(ruleCount) +
-                      " app rule(s)");
+                      ", right-click toggle " + (rightClickMonitor_->isEnabled() ? "enabled" : "disabled") +
+                      ", hotkey " + hotKeyDescription() + ", " + std::to_string(ruleCount) + " app rule(s)");
 }

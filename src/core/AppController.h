@@ -11,6 +11,8 @@
 #include "core/HotKeyProblem.h"
 #include "core/HotKeyState.h"
 #include "kit/Menu.h"
+#include "menubar/MenuBarRightClickMonitor.h"
+#include "rules/AppRuleEngine.h"
 #include "shortcuts/HotKeyCenter.h"
 
 class AppController {
@@ -27,6 +29,15 @@ public:
 
     // Flips the setting: reads it, writes the opposite, logs the source.
     void toggleAutoHide(std::string_view source);
+
+    // Registers or unregisters the program as a login item; a refusal is
+    // shown in an alert.
+    void toggleLaunchAtLogin();
+
+    // Turns the right-click toggle on or off and stores the choice.
+    void setRightClickEnabled(bool enabled);
+    MenuBarRightClickMonitor& rightClickMonitor() { return *rightClickMonitor_; }
+    AppRuleEngine& ruleEngine() { return *ruleEngine_; }
 
     // The shortcut half (AppControllerHotKey.cpp).
     const HotKeyState& hotKeyState() const { return hotKeyState_; }
@@ -53,6 +64,8 @@ private:
     void hotKeyPressed();
     void hotKeyStateDidChange();
 
+    std::unique_ptr<MenuBarRightClickMonitor> rightClickMonitor_;
+    std::unique_ptr<AppRuleEngine> ruleEngine_;
     std::unique_ptr<HotKeyCenter> hotKeyCenter_;
     HotKeyState hotKeyState_ = HotKeyStates::Off{};
 };

@@ -1,6 +1,12 @@
 #include "core/AppDelegate.h"
 
+#include "housekeeping/SingleInstance.h"
+#include "housekeeping/Snapshot.h"
+
 void AppDelegate::applicationDidFinishLaunching() {
+    // A snapshot run neither replaces a running copy nor is replaced by one.
+    if (!Snapshot::directory()) SingleInstance::enforce();
+    if (kit::Application::shared().isTerminating()) return;
     controller_ = std::make_unique<AppController>();
 }
 

@@ -20,18 +20,19 @@
 
 namespace host {
 
-// In dependency order: the login items need the bundle.
+// In dependency order, so each goes before what it uses: the login items
+// need the bundle, and everything on the X server needs the connection.
 struct HostPlatform::Facilities {
     GLibRunLoop runLoop;
     HostLog log;
     PlistPreferenceDomains preferences{PlistPreferenceDomains::defaultFolder()};
     DBusDistributedNotificationCenter distributedNotifications;
-    HostWorkspace workspace;
+    X11Connection x11;
+    HostWorkspace workspace{x11};
     HostProcessInfo processInfo;
     XdgLoginItems loginItems{XdgLoginItems::defaultConfigFolder(), processInfo.mainBundle()};
     XkbKeyboardLayout keyboardLayout;
     HostActivation activation;
-    X11Connection x11;
     X11GlobalHotKeys globalHotKeys{x11};
     HostSymbolicHotKeys symbolicHotKeys{preferences};
     ProcessToolRunner toolRunner;

@@ -84,6 +84,10 @@ platform::BundleInfo bundleInfoForExecutable(const std::string& executablePath) 
     if (!folder) return bundle;
     auto info = readPropertyListFile((*folder / "Contents" / "Info.plist").string());
     if (!info || !info->dictionary()) return bundle;
+    // A bundle speaks for itself: another application's Info.plist without
+    // an identifier must not pass for ours.
+    bundle = {};
+    bundle.executablePath = executablePath;
     const auto& keys = *info->dictionary();
     readText(keys, "CFBundleIdentifier", bundle.identifier);
     readText(keys, "CFBundleName", bundle.name);

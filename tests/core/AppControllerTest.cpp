@@ -5,6 +5,7 @@
 #include "core/AppDelegate.h"
 #include "fakes/FakePlatform.h"
 #include "kit/Application.h"
+#include "kit/Label.h"
 #include "kit/NotificationCenter.h"
 
 namespace {
@@ -93,6 +94,42 @@ TEST_F(AppControllerTest, TheRightClickDefaultIsRegisteredNotStored) {
     launch();
     EXPECT_EQ(fake.preferences.stored(FakePlatform::appDomain, "rightClickToggleEnabled"),
               std::nullopt);
+}
+
+// Whether the window shows a label with exactly this text.
+bool shows(kit::Window& window, const std::string& text) {
+    return window.contentView()->findView([&](const kit::View& view) {
+        auto* label = dynamic_cast<const kit::Label*>(&view);
+        return label && label->text() == text;
+    }) != nullptr;
+}
+
+TEST_F(AppControllerTest, LaunchAtLoginRegistersAndARefusalIsExplainedInAnAlert) {
+    auto& controller = launch();
+    int changes = 0;
+    controller.stateDidChange = [&] { ++changes; };
+    controller.toggleLaunchAtLogin();
+    EXPECT_EQ(fake.loginItems.currentStatus, platform::LoginItemStatus::enabled);
+    controller.toggleLaunchAtLogin();
+    EXPECT_EQ(fake.loginItems.currentStatus, platform::LoginItemStatus::notRegistered);
+    EXPECT_EQ(changes, 2);
+
+    fake.loginItems.nextError = platform::LoginItemError{"The operation couldn't be completed."};
+    bool alertSeen = false;
+    fake.runLoop.post([&] {
+        auto* alert = app.modalWindow();
+        ASSERT_NE(alert, nullptr);
+        alertSeen = shows(*alert, "Couldn't change Launch at Login") &&
+                    shows(*alert, "The operation couldn't be completed.\n\nThis usually means the app isn't in a "
+                                  "permanent location yet. Move Tarnwick.app to /Applications (or run "
+                                  "./build.sh install) and try again.");
+        app.stopModal(1000);
+    });
+    controller.toggleLaunchAtLogin();
+    EXPECT_TRUE(alertSeen);
+    EXPECT_EQ(changes, 3) << "told before the alert, failure or not";
+    EXPECT_EQ(fake.loginItems.currentStatus, platform::LoginItemStatus::notRegistered);
+    EXPECT_TRUE(fake.activation.activatedIgnoringOthers);
 }
 
 // The main menu's key equivalents travel the responder chain.

@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(BundleInfoTest, ReadsInfoPlistOfTheBundleAroundTheExecutableElseTheBuiltInValues) {
+TEST(BundleInfoTest, ReadsInfoPlistOfTheBundleAroundTheExecutableElseTheBuiltInValuesOutsideBundles) {
     support::TemporaryDirectory home;
     const std::string bundle = home.path() + "/Fake.app";
     const std::string executable = bundle + "/Contents/MacOS/fake";
@@ -21,9 +21,10 @@ TEST(BundleInfoTest, ReadsInfoPlistOfTheBundleAroundTheExecutableElseTheBuiltInV
               (platform::BundleInfo{"com.example.Fake", "Fake", "2.5", "42", bundle, executable}));
 
     writeInfo(bundle, {{"CFBundleVersion", "42"}, {"CFBundleName", 3}});
+    // Another bundle's missing keys stay missing: it must not pass for us.
     auto partial = host::bundleInfoForExecutable(executable);
-    EXPECT_EQ(partial.identifier, "app.tarnwick.Tarnwick");
-    EXPECT_EQ(partial.name, "Tarnwick");
+    EXPECT_EQ(partial.identifier, "");
+    EXPECT_EQ(partial.name, "");
     EXPECT_EQ(partial.version, "42");
     EXPECT_EQ(partial.bundlePath, bundle);
 

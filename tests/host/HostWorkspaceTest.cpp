@@ -15,6 +15,7 @@
 
 #include "host/HostWorkspace.h"
 #include "host/x11/X11Connection.h"
+#include "support/Bundles.h"
 #include "support/Process.h"
 
 // After GoogleTest, whose names Xlib's macros (None, Bool) would replace.
@@ -43,20 +44,8 @@ bool pumpUntil(const std::function<bool()>& done, double seconds = 5) {
 
 // `folder`/Name.app with an Info.plist and a copy of the helper as its
 // executable (a symbolic link would show the helper's own path in /proc).
-std::string makeBundle(const std::string& folder, const std::string& name,
-                       const std::string& identifier) {
-    auto bundle = fs::path(folder) / (name + ".app");
-    fs::create_directories(bundle / "Contents" / "MacOS");
-    support::writeFile((bundle / "Contents" / "Info.plist").string(),
-                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                       "<key>CFBundleIdentifier</key><string>" +
-                           identifier +
-                           "</string>"
-                           "<key>CFBundleName</key><string>" +
-                           name + "</string></dict></plist>\n");
-    auto executable = bundle / "Contents" / "MacOS" / name;
-    fs::copy_file(HOST_TEST_HELPER, executable);
-    return executable.string();
+std::string makeBundle(const std::string& folder, const std::string& name, const std::string& identifier) {
+    return support::makeBundle(folder, name, identifier, HOST_TEST_HELPER);
 }
 
 std::vector<int> processIdentifiers(const std::vector<RunningApplication>& applications) {

@@ -110,4 +110,34 @@ TEST(KeyNamesOnHost, FollowTheDesktopLayout) {
     EXPECT_EQ(fr["96"], "F5");
 }
 
+// Launch at login through the controller, as the status menu will use it:
+// the autostart entry comes and goes, and a refusal is explained.
+TEST(LaunchAtLoginOnHostTest, TogglesTheAutostartEntryAndExplainsARefusal) {
+    if (!getenv("DISPLAY")) GTEST_SKIP() << "the refusal is shown in a window";
+    support::TemporaryDirectory home;
+    std::map<std::string, std::string> environment{{"XDG_CONFIG_HOME", home.path()}, {"HOME", home.path()}};
+    auto entry = home.path() + "/autostart/app.tarnwick.Tarnwick.desktop";
+    auto toggle = [&] {
+        support::ChildProcess child({HOST_TEST_HELPER, "login-toggle"}, environment);
+        EXPECT_EQ(child.wait(), 0) << child.stderrText();
+        return child.stdoutText();
+    };
+    EXPECT_EQ(toggle(), "status 1\n");
+    EXPECT_TRUE(support::fileExists(entry));
+    EXPECT_EQ(toggle(), "status 0\n");
+    EXPECT_FALSE(support::fileExists(entry));
+
+    // A file where the autostart folder should be: the entry cannot be written.
+    unlink((home.path() + "/autostart").c_str());
+    rmdir((home.path() + "/autostart").c_str());
+    support::writeFile(home.path() + "/autostart", "");
+    auto shown = toggle();
+    EXPECT_NE(shown.find("alert Couldn't change Launch at Login\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\n\nThis usually means the app isn't in a permanent location yet. Move Tarnwick.app to "
+                         "/Applications (or run ./build.sh install) and try again.\n"),
+              std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find("status 0\n"), std::string::npos);
+}
+
 }  // namespace

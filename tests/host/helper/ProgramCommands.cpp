@@ -7,6 +7,7 @@
 #include "core/AppController.h"
 #include "host/HostPlatform.h"
 #include "kit/Application.h"
+#include "kit/Label.h"
 #include "shortcuts/KeyCodeName.h"
 
 namespace {
@@ -35,6 +36,36 @@ helper::HelperCommand keyNamesCommand("key-names", [](const std::vector<std::str
     for (const auto& code : codes) {
         auto keyCode = static_cast<std::uint32_t>(std::stoul(code));
         std::printf("%u %s\n", keyCode, KeyCodeName::name(keyCode).c_str());
+    }
+    platform::install(nullptr);
+    return 0;
+});
+
+}  // namespace
+
+namespace {
+
+// login-toggle: starts the controller, toggles launch at login once and says
+// "status N" with the login-item status afterwards; an alert shown for a
+// refusal is read out ("alert <each text>") and dismissed.
+helper::HelperCommand loginToggleCommand("login-toggle", [](const std::vector<std::string>&) {
+    host::HostPlatform host;
+    platform::install(&host.platform());
+    {
+        kit::Application app;
+        AppController controller;
+        auto& runLoop = host.platform().runLoop;
+        runLoop.scheduleTimer(0.2, false, [&app] {
+            auto* alert = app.modalWindow();
+            if (!alert) return;
+            alert->contentView()->findView([](const kit::View& view) {
+                if (auto* label = dynamic_cast<const kit::Label*>(&view)) std::printf("alert %s\n", label->text().c_str());
+                return false;
+            });
+            app.stopModal(1000);
+        });
+        controller.toggleLaunchAtLogin();
+        std::printf("status %d\n", static_cast<int>(host.platform().loginItems.status()));
     }
     platform::install(nullptr);
     return 0;

@@ -96,6 +96,21 @@ TEST_F(AppControllerTest, TheRightClickDefaultIsRegisteredNotStored) {
               std::nullopt);
 }
 
+TEST_F(AppControllerTest, TheRightClickMonitorFollowsTheStoredFlag) {
+    auto& controller = launch();
+    EXPECT_TRUE(controller.rightClickMonitor().isEnabled()) << "enabled by default, nothing stored";
+    EXPECT_EQ(fake.globalEventMonitor.monitors.size(), 1u);
+    int changes = 0;
+    controller.stateDidChange = [&] { ++changes; };
+
+    controller.setRightClickEnabled(true);
+    EXPECT_EQ(fake.globalEventMonitor.installs, 1) << "the same value does not restart the monitor";
+    EXPECT_EQ(fake.preferences.stored(FakePlatform::appDomain, "rightClickToggleEnabled"), platform::PropertyValue(true));
+    controller.setRightClickEnabled(false);
+    EXPECT_TRUE(fake.globalEventMonitor.monitors.empty());
+    EXPECT_EQ(changes, 2);
+}
+
 // Whether the window shows a label with exactly this text.
 bool shows(kit::Window& window, const std::string& text) {
     return window.contentView()->findView([&](const kit::View& view) {

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "Tarnwick.h"
 #include "support/Process.h"
 
 namespace {
@@ -25,12 +26,7 @@ protected:
     }
     std::string preferences() const { return home.path() + "/config/Preferences"; }
     std::unique_ptr<support::ChildProcess> launch(std::map<std::string, std::string> environment = {}) {
-        environment["XDG_CONFIG_HOME"] = home.path() + "/config";
-        environment["HOME"] = home.path();
-        auto tarnwick = std::make_unique<support::ChildProcess>(
-            std::vector<std::string>{TARNWICK_EXECUTABLE}, environment);
-        EXPECT_TRUE(tarnwick->waitForStderr("Tarnwick launched")) << tarnwick->stderrText();
-        return tarnwick;
+        return e2e::launch(home.path(), std::move(environment));
     }
     static std::string quit(std::unique_ptr<support::ChildProcess>& tarnwick) {
         tarnwick->signal(SIGTERM);

@@ -7,18 +7,15 @@
 
 #include <cstdlib>
 
+#include "Tarnwick.h"
 #include "support/Process.h"
 
 namespace {
 
 class HousekeepingTest : public ::testing::Test {
 protected:
-    std::unique_ptr<support::ChildProcess> launch() {
-        auto tarnwick = std::make_unique<support::ChildProcess>(
-            std::vector<std::string>{TARNWICK_EXECUTABLE},
-            std::map<std::string, std::string>{{"XDG_CONFIG_HOME", home.path() + "/config"}, {"HOME", home.path()}});
-        EXPECT_TRUE(tarnwick->waitForStderr("Tarnwick launched")) << tarnwick->stderrText();
-        return tarnwick;
+    std::unique_ptr<support::ChildProcess> launch(std::map<std::string, std::string> environment = {}) {
+        return e2e::launch(home.path(), std::move(environment));
     }
     support::TemporaryDirectory home;
 };

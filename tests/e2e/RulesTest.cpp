@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "support/Bundles.h"
+#include "Tarnwick.h"
 #include "support/Process.h"
 
 namespace {
@@ -47,12 +48,8 @@ protected:
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + body + "</dict></plist>\n";
     }
     std::string preferences() const { return home.path() + "/config/Preferences"; }
-    std::unique_ptr<support::ChildProcess> launch() {
-        auto tarnwick = std::make_unique<support::ChildProcess>(
-            std::vector<std::string>{TARNWICK_EXECUTABLE},
-            std::map<std::string, std::string>{{"XDG_CONFIG_HOME", home.path() + "/config"}, {"HOME", home.path()}});
-        EXPECT_TRUE(tarnwick->waitForStderr("Tarnwick launched")) << tarnwick->stderrText();
-        return tarnwick;
+    std::unique_ptr<support::ChildProcess> launch(std::map<std::string, std::string> environment = {}) {
+        return e2e::launch(home.path(), std::move(environment));
     }
     std::string globalFile() { return support::readFile(preferences() + "/.GlobalPreferences.plist"); }
 

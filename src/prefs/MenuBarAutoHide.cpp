@@ -9,14 +9,15 @@ namespace {
 constexpr const char* key = "_HIHideMenuBar";
 constexpr const char* domain = platform::PreferenceDomains::globalDomain;
 
-void write(bool on) {
+bool write(bool on) {
     auto& platform = platform::current();
     platform.preferences.setValue(domain, key, platform::PropertyValue(on));
     if (!platform.preferences.synchronize(domain)) {
         Log::app().error("Couldn't write the menu bar setting");
-        return;
+        return false;
     }
     platform.distributedNotifications.post(changedNotification, std::nullopt, true);
+    return true;
 }
 
 }  // namespace
@@ -26,6 +27,6 @@ bool isOn() {
     return value && value->numberAsBool().value_or(false);
 }
 
-void setOn(bool on) { write(on); }
+bool setOn(bool on) { return write(on); }
 
 }  // namespace MenuBarAutoHide

@@ -13,6 +13,7 @@ inline constexpr const char* changedNotification = "AppleInterfaceMenuBarHidingC
 bool isOn();
 // Stores the value, makes it durable and announces it. A failure is logged
 // and not announced; nothing is retried.
-void setOn(bool on);
+// False when the value could not be stored (the failure is logged).
+bool setOn(bool on);
 
 }  // namespace MenuBarAutoHide

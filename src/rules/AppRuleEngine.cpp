@@ -143,9 +143,9 @@ void AppRuleEngine::enterRule(const AppRule& rule) {
     apply(rule.autoHide, rule.name);
 }
 
-void AppRuleEngine::apply(bool autoHide, std::string_view reason) {
-    if (MenuBarAutoHide::isOn() == autoHide) return;
-    MenuBarAutoHide::setOn(autoHide);
+bool AppRuleEngine::apply(bool autoHide, std::string_view reason) {
+    if (MenuBarAutoHide::isOn() == autoHide) return true;
+    bool written = MenuBarAutoHide::setOn(autoHide);
     // Logged even when the write failed: the engine has moved on either way.
     std::string line = "Rule: auto-hide ";
     line += autoHide ? "on" : "off";
@@ -153,14 +153,16 @@ void AppRuleEngine::apply(bool autoHide, std::string_view reason) {
     line += reason;
     line += ")";
     Log::app().notice(line);
+    return written;
 }
 
 void AppRuleEngine::leave(std::string_view reason) {
     if (!activeRule_) return;
     activeRule_.reset();
     auto saved = Preferences::stateBeforeRule();
-    Preferences::setStateBeforeRule(std::nullopt);
-    if (saved) apply(*saved, reason);
+    // The saved value is dropped only once it is back in place: if the
+    // restoring write fails, the next start (or rule) restores it again.
+    if (!saved || apply(*saved, reason)) Preferences::setStateBeforeRule(std::nullopt);
     holdSuddenTermination(false);
 }
 

@@ -54,7 +54,8 @@ private:
     bool acceptFront(const platform::RunningApplication& application);
     void evaluate();
     void enterRule(const AppRule& rule);
-    void apply(bool autoHide, std::string_view reason);
+    // True when the setting holds the value afterwards.
+    bool apply(bool autoHide, std::string_view reason);
     void leave(std::string_view reason);
     void remember(const AppRef& ref);
     void repairLeftOverState();

@@ -246,4 +246,15 @@ TEST_F(AppRuleEngineTest, AFailedWriteStillLogsTheRuleLine) {
     EXPECT_EQ(rule->level, platform::LogLevel::defaultLevel);
 }
 
+TEST_F(AppRuleEngineTest, AFailedRestoreKeepsTheValueToRestore) {
+    storeAutoHide(false);
+    storeRules({xRule});
+    start();
+    bringForward(xApp);
+    fake.preferences.failingDomains.insert(FakePlatform::globalDomain);
+    bringForward(yApp);
+    EXPECT_EQ(stateBeforeRule(), platform::PropertyValue(false)) << "kept for the next start to restore";
+    EXPECT_EQ(fake.processInfo.suddenTerminationDisabled, 0);
+}
+
 }  // namespace

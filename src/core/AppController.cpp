@@ -1,13 +1,16 @@
 #include "core/AppController.h"
 
 #include "core/Log.h"
+#include "housekeeping/Snapshot.h"
 #include "kit/Alert.h"
 #include "kit/Application.h"
+#include "menubar/StatusItemController.h"
 #include "platform/Platform.h"
 #include "prefs/LaunchAtLogin.h"
 #include "prefs/MenuBarAutoHide.h"
 #include "prefs/Preferences.h"
 #include "prefs/UserDefaults.h"
+#include "ui/SettingsWindowController.h"
 
 namespace {
 
@@ -58,8 +61,30 @@ AppController::AppController() {
     ruleEngine_->onChange = [this] {
         if (stateDidChange) stateDidChange();
     };
+    statusItemController_ = std::make_unique<StatusItemController>(*this);
+    settingsWindowController_ = std::make_unique<SettingsWindowController>(*this);
     establishHotKey();
+    statusItemController_->showHotKeyInMenu();
+    Snapshot::run(*settingsWindowController_);
+    if (!Snapshot::directory()) showSettingsOnFirstLaunch();
     logLaunch();
+}
+
+// The window and the status item call back into the controller while they
+// go away, so they go first, before anything they reach.
+AppController::~AppController() {
+    settingsWindowController_.reset();
+    statusItemController_.reset();
+}
+
+void AppController::showSettingsOnFirstLaunch() {
+    if (UserDefaults::boolForKey(Preferences::didShowSettingsOnFirstLaunchKey)) return;
+    UserDefaults::setBool(Preferences::didShowSettingsOnFirstLaunchKey, true);
+    // On a later turn of the loop, after the launch line.
+    std::weak_ptr<AppController*> alive = alive_;
+    platform::current().runLoop.post([alive] {
+        if (auto controller = alive.lock()) (*controller)->settingsWindowController_->show();
+    });
 }
 
 void AppController::toggleAutoHide(std::string_view source) {

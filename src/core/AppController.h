@@ -15,6 +15,9 @@
 #include "rules/AppRuleEngine.h"
 #include "shortcuts/HotKeyCenter.h"
 
+class SettingsWindowController;
+class StatusItemController;
+
 class AppController {
 public:
     // The sources a manual toggle names in the log.
@@ -24,6 +27,7 @@ public:
 
     // Runs the start-up sequence and writes the launch line.
     AppController();
+    ~AppController();
     AppController(const AppController&) = delete;
     AppController& operator=(const AppController&) = delete;
 
@@ -38,6 +42,8 @@ public:
     void setRightClickEnabled(bool enabled);
     MenuBarRightClickMonitor& rightClickMonitor() { return *rightClickMonitor_; }
     AppRuleEngine& ruleEngine() { return *ruleEngine_; }
+    StatusItemController& statusItemController() { return *statusItemController_; }
+    SettingsWindowController& settingsWindowController() { return *settingsWindowController_; }
 
     // The shortcut half (AppControllerHotKey.cpp).
     const HotKeyState& hotKeyState() const { return hotKeyState_; }
@@ -57,6 +63,7 @@ public:
 
 private:
     void logLaunch() const;
+    void showSettingsOnFirstLaunch();
 
     void establishHotKey();
     HotKeyState activate(const HotKey& hotKey);
@@ -67,5 +74,9 @@ private:
     std::unique_ptr<MenuBarRightClickMonitor> rightClickMonitor_;
     std::unique_ptr<AppRuleEngine> ruleEngine_;
     std::unique_ptr<HotKeyCenter> hotKeyCenter_;
+    std::unique_ptr<StatusItemController> statusItemController_;
+    std::unique_ptr<SettingsWindowController> settingsWindowController_;
     HotKeyState hotKeyState_ = HotKeyStates::Off{};
+    // Lets queued work notice that the controller is gone.
+    std::shared_ptr<AppController*> alive_ = std::make_shared<AppController*>(this);
 };

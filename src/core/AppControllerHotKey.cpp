@@ -3,7 +3,11 @@
 
 #include "core/AppController.h"
 #include "core/Log.h"
+#include "kit/Window.h"
+#include "menubar/StatusItemController.h"
 #include "prefs/Preferences.h"
+#include "ui/SettingsWindowController.h"
+#include "ui/ShortcutRecorderControl.h"
 
 namespace {
 
@@ -102,10 +106,22 @@ void AppController::refreshHotKeyState() {
     hotKeyStateDidChange();
 }
 
+// The global registration takes the press before the recorder could see
+// it, so while the recorder records, the press is the shortcut it records.
 void AppController::hotKeyPressed() {
-    toggleAutoHide(sourceHotKey);
+    auto& window = settingsWindowController_->window();
+    auto& recorder = settingsWindowController_->recorder();
+    const auto* active = std::get_if<HotKeyStates::Active>(&hotKeyState_);
+    if (!window.isVisible() || !recorder.isRecording() || !active) {
+        toggleAutoHide(sourceHotKey);
+        return;
+    }
+    HotKey hotKey = active->hotKey;
+    if (window.firstResponder() == &recorder) window.makeFirstResponder(nullptr);
+    if (recorder.onRecord) recorder.onRecord(hotKey);
 }
 
 void AppController::hotKeyStateDidChange() {
+    statusItemController_->showHotKeyInMenu();
     if (stateDidChange) stateDidChange();
 }

@@ -2,6 +2,7 @@
 
 #include "housekeeping/SingleInstance.h"
 #include "housekeeping/Snapshot.h"
+#include "ui/SettingsWindowController.h"
 
 void AppDelegate::applicationDidFinishLaunching() {
     // A snapshot run neither replaces a running copy nor is replaced by one.
@@ -22,7 +23,7 @@ bool AppDelegate::tryToPerform(const kit::Action& action, kit::Responder*) {
 }
 
 void AppDelegate::showSettings() {
-    // Before launch has finished there is nothing to show. The settings
-    // window joins the controller with the settings user interface.
+    // Before launch has finished there is nothing to show.
     if (!controller_) return;
+    controller_->settingsWindowController().show();
 }

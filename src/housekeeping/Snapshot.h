@@ -7,6 +7,12 @@
 #include <optional>
 #include <string>
 
+class SettingsWindowController;
+
+namespace kit {
+class Window;
+}
+
 namespace Snapshot {
 
 inline constexpr const char* directoryVariable = "TARNWICK_SNAPSHOT_DIR";
@@ -19,5 +25,17 @@ std::optional<std::string> directory();
 // Shortcuts-app shortcuts. Snapshots always do; otherwise only when asked
 // with exactly "1".
 bool depictsStandardMac();
+
+inline constexpr const char* settingsFile = "settings.png";
+inline constexpr const char* shortcutFile = "shortcut.png";
+
+// With a directory set: shows the settings window, writes settings.png, tries
+// ⌘Space through the window, writes shortcut.png and ends the program, about
+// 1.2 seconds in all. Without one it does nothing. Returns at once.
+void run(SettingsWindowController& settings);
+
+// The whole window, title bar included, as a PNG at 2×; logs the path once
+// the picture was drawn, whether or not it could be saved.
+void write(kit::Window* window, const std::string& path);
 
 }  // namespace Snapshot

@@ -57,6 +57,11 @@ bool Application::isActive() const { return platform::current().activation.isAct
 
 void Application::activate(bool ignoringOtherApps) { platform::current().activation.activate(ignoringOtherApps); }
 
+void Application::activateIgnoringOtherApps() {
+    if (platform::current().processInfo.operatingSystemMajorVersion() >= 14) activate(false);
+    activate(true);
+}
+
 void Application::forgetWindow(Window* window) {
     if (!sharedApplication) return;
     std::erase(sharedApplication->keyHistory_, window);

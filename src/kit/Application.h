@@ -72,6 +72,10 @@ public:
     // Whether the user would see this program in front.
     bool isActive() const;
     void activate(bool ignoringOtherApps);
+    // Brings the program in front of whatever the user was working in, as a
+    // window or panel it is about to show needs; newer systems also want
+    // the cooperative request first.
+    void activateIgnoringOtherApps();
 
     // Sends an action to `target`, or with none along the responder chain:
     // the key window's focused control and its next responders, the key

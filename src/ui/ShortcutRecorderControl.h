@@ -8,13 +8,16 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
+#include "kit/Color.h"
 #include "kit/Control.h"
 #include "shortcuts/HotKey.h"
 
 class ShortcutRecorderControl : public kit::Control {
 public:
     static constexpr kit::Size preferredSize{170, 24};
+    static constexpr double cornerRadius = 6;
 
     ShortcutRecorderControl();
 
@@ -32,7 +35,33 @@ public:
     // Drops keyboard focus if this control holds it, which ends recording.
     void stopRecording();
 
+    // What draw() shows, and in which colour, in the current state.
+    std::string displayText() const;
+    kit::Color displayColor() const;
+
+    // kit::View
+    kit::Size intrinsicContentSize() const override { return preferredSize; }
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    // Recording starts by a click only, never by tabbing through the window.
+    bool canBecomeKeyView() const override { return false; }
+    bool becomeFirstResponder() override;
+    bool resignFirstResponder() override;
+    void mouseDown(const kit::Event& event) override;
+    void flagsChanged(const kit::Event& event) override;
+    void keyDown(const kit::Event& event) override;
+    bool performKeyEquivalent(const kit::Event& event) override;
+    void draw(kit::GraphicsContext& context) override;
+    std::optional<kit::Rect> focusRingMaskBounds() const override { return bounds(); }
+    double focusRingCornerRadius() const override { return cornerRadius; }
+
 private:
+    void setRecording(bool recording);
+    // A key typed while recording: ends recording, then tells the owner.
+    void record(const kit::Event& event);
+    void report(std::optional<HotKey> hotKey);
+    void drawFrame(kit::GraphicsContext& context) const;
+    void drawText(kit::GraphicsContext& context) const;
+
     std::optional<HotKey> hotKey_;
     bool recording_ = false;
     std::uint64_t pressedModifiers_ = 0;

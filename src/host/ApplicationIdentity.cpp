@@ -76,7 +76,59 @@ std::optional<ApplicationIdentity> entryRunning(const std::string& executablePat
     });
 }
 
+// The entry whose program, found in PATH, is the one at `path`.
+DesktopEntry entryStarting(const std::string& path) {
+    auto name = std::filesystem::path(path).filename();
+    if (name.empty()) return nullptr;
+    AppInfoList all(g_app_info_get_all());
+    for (GList* item = all.get(); item; item = item->next) {
+        if (!G_IS_DESKTOP_APP_INFO(item->data)) continue;
+        const char* command = g_app_info_get_executable(G_APP_INFO(item->data));
+        // Most entries start something else: only a name match is worth a PATH search.
+        if (!command || std::filesystem::path(command).filename() != name) continue;
+        gchar* found = g_find_program_in_path(command);
+        bool same = found && path == found;
+        g_free(found);
+        if (same) return DesktopEntry(G_DESKTOP_APP_INFO(g_object_ref(item->data)));
+    }
+    return nullptr;
+}
+
+DesktopEntry entryForApplication(const std::string& path) {
+    if (path.ends_with(".desktop"))
+        return DesktopEntry(g_desktop_app_info_new_from_filename(path.c_str()));
+    return entryStarting(path);
+}
+
+std::optional<DesktopEntryIcon> iconOf(GIcon* icon) {
+    if (G_IS_FILE_ICON(icon)) {
+        gchar* path = g_file_get_path(g_file_icon_get_file(G_FILE_ICON(icon)));
+        std::optional<std::string> file;
+        if (path) file = path;
+        g_free(path);
+        if (!file) return std::nullopt;
+        return DesktopEntryIcon{file, {}};
+    }
+    if (!G_IS_THEMED_ICON(icon)) return std::nullopt;
+    DesktopEntryIcon themed;
+    for (const gchar* const* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); name && *name;
+         ++name) {
+        themed.themedNames.emplace_back(*name);
+    }
+    if (themed.themedNames.empty()) return std::nullopt;
+    return themed;
+}
+
 }  // namespace
+
+std::optional<DesktopEntryIcon> desktopEntryIcon(const std::string& applicationPath) {
+    if (applicationPath.empty()) return std::nullopt;
+    DesktopEntry entry = entryForApplication(applicationPath);
+    if (!entry) return std::nullopt;
+    GIcon* icon = g_app_info_get_icon(G_APP_INFO(entry.get()));
+    if (!icon) return std::nullopt;
+    return iconOf(icon);
+}
 
 std::optional<ApplicationIdentity> bundleIdentity(const std::string& executablePath) {
     if (executablePath.empty()) return std::nullopt;

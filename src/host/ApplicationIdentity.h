@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -33,5 +34,18 @@ std::optional<ApplicationIdentity> desktopEntryWithIdentifier(const std::string&
 // Where the program of the desktop entry `<id>.desktop` lies: its executable
 // found in PATH, else the entry file itself.
 std::optional<std::string> desktopEntryPath(const std::string& identifier);
+
+// What a desktop entry's Icon= names: an image file, or icon names to look
+// up in the icon theme, best first.
+struct DesktopEntryIcon {
+    std::optional<std::string> file;
+    std::vector<std::string> themedNames;
+    bool operator==(const DesktopEntryIcon&) const = default;
+};
+
+// The icon of the desktop entry behind `applicationPath`, which is the entry
+// file itself or the program an entry starts (as desktopEntryPath answers);
+// absent when no entry matches or it names no icon.
+std::optional<DesktopEntryIcon> desktopEntryIcon(const std::string& applicationPath);
 
 }  // namespace host

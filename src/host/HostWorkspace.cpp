@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "host/ApplicationIdentity.h"
 #include "host/HostProcessInfo.h"
@@ -75,6 +77,83 @@ std::optional<fs::path> findBundle(const fs::path& folder, const std::string& id
         }
         if (depth == 0) continue;
         if (auto found = findBundle(item, identifier, depth - 1)) return found;
+    }
+    return std::nullopt;
+}
+
+bool isPNGFile(const fs::path& path) {
+    static constexpr std::array<char, 8> signature{'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return false;
+    std::array<char, 8> start{};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(start.data(), start.size()) && start == signature;
+}
+
+std::optional<std::string> firstPNG(const std::vector<fs::path>& candidates) {
+    for (const auto& candidate : candidates) {
+        if (isPNGFile(candidate)) return candidate.string();
+    }
+    return std::nullopt;
+}
+
+bool isBundle(const fs::path& path) {
+    std::error_code error;
+    return fs::is_regular_file(path / "Contents" / "Info.plist", error);
+}
+
+// A plain file name only: the icon must stay inside the bundle's resources.
+bool isPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+std::optional<std::string> bundleIconFile(const fs::path& bundle) {
+    auto info = readPropertyListFile((bundle / "Contents" / "Info.plist").string());
+    if (!info || !info->dictionary()) return std::nullopt;
+    auto* entry = platform::find(*info->dictionary(), "CFBundleIconFile");
+    if (!entry || !entry->text() || !isPlainFileName(*entry->text())) return std::nullopt;
+    const std::string& name = *entry->text();
+    auto resources = bundle / "Contents" / "Resources";
+    std::vector<fs::path> candidates{resources / name};
+    if (fs::path(name).extension().empty()) candidates.push_back(resources / (name + ".png"));
+    return firstPNG(candidates);
+}
+
+// Read at each look-up rather than once, as GLib does, so a changed
+// environment counts.
+std::string environment(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+std::vector<fs::path> iconFolders() {
+    std::vector<fs::path> folders;
+    auto home = homeFolder();
+    auto dataHome = environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share");
+    if (!dataHome.empty()) folders.push_back(fs::path(dataHome) / "icons");
+    std::string dataDirs = environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+    for (std::size_t start = 0; start <= dataDirs.size();) {
+        auto end = std::min(dataDirs.find(':', start), dataDirs.size());
+        if (end > start) folders.push_back(fs::path(dataDirs.substr(start, end - start)) / "icons");
+        start = end + 1;
+    }
+    return folders;
+}
+
+// The hicolor theme's application icons, the sizes nearest to a list icon
+// first, then the old pixmaps folder.
+std::optional<std::string> themedIconFile(const std::vector<std::string>& names) {
+    static constexpr const char* sizes[] = {"48x48", "32x32", "64x64", "128x128", "256x256"};
+    auto folders = iconFolders();
+    for (const auto& name : names) {
+        if (!isPlainFileName(name)) continue;
+        std::vector<fs::path> candidates;
+        for (const char* size : sizes) {
+            for (const auto& folder : folders)
+                candidates.push_back(folder / "hicolor" / size / "apps" / (name + ".png"));
+        }
+        candidates.push_back(fs::path("/usr/share/pixmaps") / (name + ".png"));
+        if (auto found = firstPNG(candidates)) return found;
     }
     return std::nullopt;
 }
@@ -199,6 +278,22 @@ std::optional<std::string> HostWorkspace::applicationPath(const std::string& bun
         if (auto bundle = findBundle(folder, bundleIdentifier, 1)) return bundle->string();
     }
     return desktopEntryPath(bundleIdentifier);
+}
+
+std::optional<std::string> HostWorkspace::applicationIconFile(const std::string& applicationPath) {
+    if (applicationPath.empty()) return std::nullopt;
+    if (isBundle(applicationPath)) return bundleIconFile(applicationPath);
+    auto icon = desktopEntryIcon(applicationPath);
+    if (!icon) return std::nullopt;
+    if (icon->file) return firstPNG({*icon->file});
+    return themedIconFile(icon->themedNames);
+}
+
+std::optional<std::string> HostWorkspace::bundleIdentifier(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    auto identifier = bundleIdentifierAt(path);
+    if (!identifier || identifier->empty()) return std::nullopt;
+    return identifier;
 }
 
 void HostWorkspace::activeWindowChanged(unsigned long window) {

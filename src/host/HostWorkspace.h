@@ -49,6 +49,13 @@ public:
     // for a desktop entry `<id>.desktop`, its program found in PATH or the
     // entry file itself.
     std::optional<std::string> applicationPath(const std::string& bundleIdentifier) override;
+    // For a bundle, the file its Info.plist names as CFBundleIconFile in
+    // Contents/Resources (".png" added to a name without extension); for a
+    // desktop entry, its Icon= file, or the named icon from the hicolor
+    // theme's apps folders or /usr/share/pixmaps. PNG files only.
+    std::optional<std::string> applicationIconFile(const std::string& applicationPath) override;
+    // CFBundleIdentifier of the folder's Contents/Info.plist.
+    std::optional<std::string> bundleIdentifier(const std::string& path) override;
     // GIO's display name of the file, else the last path component.
     std::string displayName(const std::string& path) override;
 

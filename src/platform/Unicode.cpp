@@ -1,6 +1,7 @@
 #include "platform/Unicode.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/regex.h>
@@ -182,6 +183,46 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
     icu::UnicodeString left = nfd->normalize(toICU(a), status);
     icu::UnicodeString right = nfd->normalize(toICU(b), status);
     return U_SUCCESS(status) && left == right;
+}
+
+namespace {
+
+// The C and POSIX locales (ICU's en_US_POSIX) sort by code point, capitals
+// first, which no person expects of a list of names; the root order stands in.
+icu::Locale collationLocale() {
+    const icu::Locale& user = icu::Locale::getDefault();
+    if (std::string_view(user.getVariant()) == "POSIX") return icu::Locale::getRoot();
+    return user;
+}
+
+// Secondary strength tells letters and accents apart but not case. Each
+// thread keeps one; absent when ICU has no collation data.
+icu::Collator* caseInsensitiveCollator() {
+    thread_local std::unique_ptr<icu::Collator> collator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> created(
+            icu::Collator::createInstance(collationLocale(), status));
+        if (U_FAILURE(status)) return std::unique_ptr<icu::Collator>();
+        created->setStrength(icu::Collator::SECONDARY);
+        return created;
+    }();
+    return collator.get();
+}
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+}  // namespace
+
+int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
+    icu::Collator* collator = caseInsensitiveCollator();
+    if (!collator) return sign(lowercased(a).compare(lowercased(b)));
+    UErrorCode status = U_ZERO_ERROR;
+    auto result = collator->compareUTF8(icu::StringPiece(a.data(), a.size()),
+                                        icu::StringPiece(b.data(), b.size()), status);
+    if (U_FAILURE(status)) return sign(lowercased(a).compare(lowercased(b)));
+    return static_cast<int>(result);
 }
 
 bool isSpaceSeparator(char32_t scalar) {

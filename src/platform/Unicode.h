@@ -39,4 +39,8 @@ std::string replacingMatches(std::string_view text, std::string_view pattern,
 // Equal as Unicode strings: canonically equivalent forms compare equal.
 bool canonicallyEqual(std::string_view a, std::string_view b);
 
+// Orders text as the user's locale sorts it, ignoring case but not accents:
+// negative when `a` comes first, zero when they sort alike, else positive.
+int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
+
 }  // namespace platform::unicode

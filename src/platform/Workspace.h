@@ -46,6 +46,14 @@ public:
     // when no installed application has it.
     virtual std::optional<std::string> applicationPath(const std::string& bundleIdentifier) = 0;
 
+    // A PNG file with the icon the desktop shows for the application
+    // installed at `applicationPath` (as answered by applicationPath);
+    // absent when it has none the program can read.
+    virtual std::optional<std::string> applicationIconFile(const std::string& applicationPath) = 0;
+    // The identifier of the bundle at `path`, when `path` opens as a bundle
+    // that has one.
+    virtual std::optional<std::string> bundleIdentifier(const std::string& path) = 0;
+
     // The name a file manager shows for the file or folder at `path`.
     virtual std::string displayName(const std::string& path) = 0;
 

@@ -1,5 +1,6 @@
 #include "rules/AppRule.h"
 
+#include "platform/Platform.h"
 #include "platform/Unicode.h"
 
 namespace {
@@ -81,6 +82,18 @@ std::optional<AppRef> AppRef::fromDictionary(const PropertyDictionary& dictionar
     auto* name = textEntry(dictionary, "name");
     if (!bundleID || !name) return std::nullopt;
     return AppRef{*bundleID, *name};
+}
+
+kit::Image AppRef::icon(const std::string& bundleID) {
+    auto path = platform::current().workspace.applicationPath(bundleID);
+    auto installed = path ? iconAt(*path) : std::nullopt;
+    return installed ? *installed : kit::Image::genericApplicationIcon();
+}
+
+std::optional<kit::Image> AppRef::iconAt(const std::string& applicationPath) {
+    auto file = platform::current().workspace.applicationIconFile(applicationPath);
+    if (!file) return std::nullopt;
+    return kit::Image::fromPNGFile(*file);
 }
 
 std::vector<AppRule> appRulesFromStored(const std::optional<PropertyValue>& stored) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kit/Image.h"
 #include "platform/PropertyValue.h"
 
 struct AppRule {
@@ -34,6 +35,13 @@ struct AppRef {
     platform::PropertyDictionary dictionary() const;
     // Absent unless both entries are there.
     static std::optional<AppRef> fromDictionary(const platform::PropertyDictionary& dictionary);
+
+    // The icon of the installed application with this identifier, else the
+    // generic application icon, so an uninstalled one still shows one.
+    static kit::Image icon(const std::string& bundleID);
+    // The icon of the application installed at `applicationPath`, absent
+    // when the desktop shows none we can read.
+    static std::optional<kit::Image> iconAt(const std::string& applicationPath);
 };
 
 // Reading a stored list: nothing or a non-array is empty; one element of the

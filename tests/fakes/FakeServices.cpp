@@ -105,6 +105,23 @@ std::vector<platform::RunningApplication> FakeWorkspace::runningApplications(con
     return copies;
 }
 
+namespace {
+std::optional<std::string> lookUp(const std::map<std::string, std::string>& map,
+                                  const std::string& key) {
+    auto found = map.find(key);
+    if (found == map.end()) return std::nullopt;
+    return found->second;
+}
+}  // namespace
+
+std::optional<std::string> FakeWorkspace::applicationIconFile(const std::string& applicationPath) {
+    return lookUp(iconFiles, applicationPath);
+}
+
+std::optional<std::string> FakeWorkspace::bundleIdentifier(const std::string& path) {
+    return lookUp(bundles, path);
+}
+
 std::string FakeWorkspace::displayName(const std::string& path) {
     if (auto found = displayNames.find(path); found != displayNames.end()) return found->second;
     return path.substr(path.rfind('/') + 1);

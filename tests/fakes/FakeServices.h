@@ -100,6 +100,8 @@ public:
     std::vector<platform::RunningApplication> runningApplications(const std::string& bundleIdentifier) override;
     bool isTerminated(int processIdentifier) override { return terminated.contains(processIdentifier); }
     std::optional<std::string> applicationPath(const std::string& bundleIdentifier) override;
+    std::optional<std::string> applicationIconFile(const std::string& applicationPath) override;
+    std::optional<std::string> bundleIdentifier(const std::string& path) override;
     std::string displayName(const std::string& path) override;
     bool openURL(const std::string& url) override;
     platform::ObserverId observeActivations(ActivationHandler handler) override;
@@ -116,6 +118,8 @@ public:
     std::set<int> terminated;
     std::map<std::string, std::string> installed;  // bundle identifier -> path
     std::map<std::string, std::string> displayNames;  // path -> name; else the last component
+    std::map<std::string, std::string> iconFiles;  // application path -> PNG file
+    std::map<std::string, std::string> bundles;  // bundle path -> its identifier
     std::vector<std::string> openedURLs;
     bool openSucceeds = true;
 

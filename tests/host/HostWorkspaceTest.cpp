@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "host/HostWorkspace.h"
 #include "host/x11/X11Connection.h"
@@ -130,6 +131,87 @@ TEST_F(HostWorkspaceTest, FindsInstalledBundlesInTheHomeApplicationsFolder) {
     EXPECT_EQ(direct, folder.path() + "/Applications/Direct.app");
     EXPECT_EQ(nested, folder.path() + "/Applications/Utilities/Nested.app");
     EXPECT_EQ(missing, std::nullopt);
+}
+
+// Enough of a PNG for the workspace, which looks only at the signature.
+void writePNG(const fs::path& path) {
+    fs::create_directories(path.parent_path());
+    support::writeFile(path.string(), std::string("\x89PNG\r\n\x1a\n", 8) + "pixels");
+}
+
+std::string bundleWithIcon(const std::string& folder, const std::string& name,
+                           const std::string& iconEntry) {
+    auto bundle = fs::path(folder) / (name + ".app");
+    fs::create_directories(bundle / "Contents");
+    support::writeFile((bundle / "Contents" / "Info.plist").string(),
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                       "<key>CFBundleIdentifier</key><string>com.example." +
+                           name + "</string><key>CFBundleIconFile</key><string>" + iconEntry +
+                           "</string></dict></plist>\n");
+    return bundle.string();
+}
+
+TEST_F(HostWorkspaceTest, ABundleHasTheIdentifierAndThePNGIconItsInfoNames) {
+    auto plain = bundleWithIcon(folder.path(), "Plain", "Jot");
+    auto given = bundleWithIcon(folder.path(), "Given", "Pic.png");
+    auto foreign = bundleWithIcon(folder.path(), "Foreign", "Jot.icns");
+    auto escaping = bundleWithIcon(folder.path(), "Escaping", "../../outside.png");
+    writePNG(plain + "/Contents/Resources/Jot.png");
+    writePNG(given + "/Contents/Resources/Pic.png");
+    support::writeFile(foreign + "/Contents/Resources/Jot.icns", "icns");
+    writePNG(folder.path() + "/outside.png");
+    fs::create_directories(folder.path() + "/Stuff");
+
+    EXPECT_EQ(workspace.bundleIdentifier(plain), "com.example.Plain");
+    EXPECT_EQ(workspace.bundleIdentifier(plain + "/"), "com.example.Plain");
+    EXPECT_EQ(workspace.bundleIdentifier(folder.path() + "/Stuff"), std::nullopt);
+    EXPECT_EQ(workspace.bundleIdentifier(folder.path() + "/Missing.app"), std::nullopt);
+
+    EXPECT_EQ(workspace.applicationIconFile(plain), plain + "/Contents/Resources/Jot.png");
+    EXPECT_EQ(workspace.applicationIconFile(given), given + "/Contents/Resources/Pic.png");
+    EXPECT_EQ(workspace.applicationIconFile(foreign), std::nullopt) << "not a PNG";
+    EXPECT_EQ(workspace.applicationIconFile(escaping), std::nullopt);
+}
+
+// Sets an environment variable until the end of the scope.
+struct ScopedVariable {
+    ScopedVariable(const char* name, const std::string& value) : name(name) {
+        if (const char* old = std::getenv(name)) previous = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (!previous) {
+            unsetenv(name);
+            return;
+        }
+        setenv(name, previous->c_str(), 1);
+    }
+    const char* name;
+    std::optional<std::string> previous;
+};
+
+TEST_F(HostWorkspaceTest, ADesktopEntrysIconComesFromItsFileOrTheIconTheme) {
+    auto data = folder.path() + "/data";
+    ScopedVariable dataHome("XDG_DATA_HOME", data);
+    ScopedVariable dataDirs("XDG_DATA_DIRS", folder.path() + "/system");
+    writePNG(folder.path() + "/system/icons/hicolor/256x256/apps/org.example.Probe.png");
+    writePNG(data + "/icons/hicolor/32x32/apps/org.example.Probe.png");
+    writePNG(folder.path() + "/drawn.png");
+    auto entry = [&](const std::string& name, const std::string& icon) {
+        auto path = data + "/applications/" + name + ".desktop";
+        fs::create_directories(data + "/applications");
+        support::writeFile(path, "[Desktop Entry]\nType=Application\nName=" + name +
+                                     "\nExec=/bin/true\nIcon=" + icon + "\n");
+        return path;
+    };
+
+    EXPECT_EQ(workspace.applicationIconFile(entry("themed", "org.example.Probe")),
+              data + "/icons/hicolor/32x32/apps/org.example.Probe.png")
+        << "the size nearest a list icon, wherever it lies";
+    EXPECT_EQ(workspace.applicationIconFile(entry("file", folder.path() + "/drawn.png")),
+              folder.path() + "/drawn.png");
+    EXPECT_EQ(workspace.applicationIconFile(entry("unknown", "org.example.Unknown")), std::nullopt);
+    EXPECT_EQ(workspace.applicationIconFile(folder.path() + "/nothing"), std::nullopt);
 }
 
 class HostWorkspaceOnX11Test : public HostWorkspaceTest {

@@ -1,8 +1,10 @@
-#include "rules/AppRule.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "fakes/FakePlatform.h"
+#include "rules/AppRule.h"
 
 namespace {
 
@@ -62,6 +64,25 @@ TEST(AppRefList, EveryElementMustHoldTextOnly) {
     EXPECT_EQ(appRefsFromStored(PropertyValue(PropertyArray{a, nameless})),
               (std::vector<AppRef>{{"com.example.a", "A"}}));
     EXPECT_TRUE(appRefsFromStored(PropertyValue(PropertyArray{a, extraNumber})).empty());
+}
+
+TEST(AppRefIcon, IsTheInstalledAppsOwnElseTheGenericApplicationIcon) {
+    fakes::FakePlatform fake;
+    auto file =
+        std::filesystem::temp_directory_path() / ("app-icon-" + std::to_string(getpid()) + ".png");
+    kit::Bitmap pixels(4, 2);
+    ASSERT_TRUE(pixels.writePNG(file.string()));
+    fake.workspace.installed = {{"com.example.drawn", "/Applications/Drawn.app"},
+                                {"com.example.plain", "/Applications/Plain.app"},
+                                {"com.example.broken", "/Applications/Broken.app"}};
+    fake.workspace.iconFiles = {{"/Applications/Drawn.app", file.string()},
+                                {"/Applications/Broken.app", "/nonexistent/icon.png"}};
+
+    EXPECT_EQ(AppRef::icon("com.example.drawn").size(), (kit::Size{4, 2}));
+    for (const char* id : {"com.example.plain", "com.example.broken", "com.example.missing"}) {
+        EXPECT_EQ(AppRef::icon(id), kit::Image::genericApplicationIcon()) << id;
+    }
+    std::filesystem::remove(file);
 }
 
 }  // namespace

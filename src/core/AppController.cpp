@@ -14,7 +14,9 @@
 
 namespace {
 
-const char* onOff(bool on) { return on ? "on" : "off"; }
+const char* onOff(bool on) {
+    return on ? "on" : "off";
+}
 
 std::unique_ptr<kit::MenuItem> topLevelItem(std::string title, std::unique_ptr<kit::Menu> submenu) {
     auto item = std::make_unique<kit::MenuItem>(std::move(title), "", "");
@@ -54,8 +56,10 @@ AppController::AppController() {
     UserDefaults::registerDefaults({{Preferences::rightClickToggleEnabledKey, true}});
     kit::Application::shared().setMainMenu(makeMainMenu());
     // The controller owns and so outlives the monitor and the center.
-    rightClickMonitor_ = std::make_unique<MenuBarRightClickMonitor>([this] { toggleAutoHide(sourceRightClick); });
-    rightClickMonitor_->setEnabled(UserDefaults::boolForKey(Preferences::rightClickToggleEnabledKey));
+    rightClickMonitor_ =
+        std::make_unique<MenuBarRightClickMonitor>([this] { toggleAutoHide(sourceRightClick); });
+    rightClickMonitor_->setEnabled(
+        UserDefaults::boolForKey(Preferences::rightClickToggleEnabledKey));
     hotKeyCenter_ = std::make_unique<HotKeyCenter>([this] { hotKeyPressed(); });
     ruleEngine_ = std::make_unique<AppRuleEngine>();
     ruleEngine_->onChange = [this] {
@@ -108,10 +112,8 @@ void AppController::toggleLaunchAtLogin() {
     alert.setMessageText(text.messageText);
     alert.setInformativeText(text.informativeText);
     for (const auto& title : text.buttons) alert.addButton(title);
-    // In front, ignoring other applications, so the alert is seen.
-    auto& application = kit::Application::shared();
-    if (platform::current().processInfo.operatingSystemMajorVersion() >= 14) application.activate(false);
-    application.activate(true);
+    // In front, so the alert is seen.
+    kit::Application::shared().activateIgnoringOtherApps();
     alert.runModal();
 }
 
@@ -125,7 +127,8 @@ std::unique_ptr<kit::Menu> AppController::makeMainMenu() {
 
 void AppController::logLaunch() const {
     auto ruleCount = static_cast<long>(ruleEngine_->rules().size());
-    Log::app().notice(std::string("Tarnwick launched; auto-hide ") + onOff(MenuBarAutoHide::isOn()) +
-                      ", right-click toggle " + (rightClickMonitor_->isEnabled() ? "enabled" : "disabled") +
-                      ", hotkey " + hotKeyDescription() + ", " + std::to_string(ruleCount) + " app rule(s)");
+    Log::app().notice(std::string("Tarnwick launched; auto-hide ") +
+                      onOff(MenuBarAutoHide::isOn()) + ", right-click toggle " +
+                      (rightClickMonitor_->isEnabled() ? "enabled" : "disabled") + ", hotkey " +
+                      hotKeyDescription() + ", " + std::to_string(ruleCount) + " app rule(s)");
 }

@@ -54,7 +54,8 @@ void run(SettingsWindowController& settings) {
         write(&(*settings)->window(), pathIn(folder, settingsFile));
         (*settings)->apply(refusedExample);
         after(secondPictureDelay, [weak, folder] {
-            if (auto settings = weak.lock()) write(&(*settings)->window(), pathIn(folder, shortcutFile));
+            if (auto settings = weak.lock())
+                write(&(*settings)->window(), pathIn(folder, shortcutFile));
             if (auto* application = kit::Application::existing()) application->terminate(nullptr);
         });
     });

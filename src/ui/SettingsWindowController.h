@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "kit/Responder.h"
 #include "kit/Window.h"
@@ -21,15 +22,19 @@ class Button;
 class ImageView;
 class Label;
 class PopUpButton;
+class View;
 }  // namespace kit
 
 class SettingsWindowController : public kit::Responder, public kit::WindowDelegate {
 public:
+    static constexpr const char* title = "Tarnwick Settings";
+
     explicit SettingsWindowController(AppController& controller);
     ~SettingsWindowController() override;
     SettingsWindowController(const SettingsWindowController&) = delete;
     SettingsWindowController& operator=(const SettingsWindowController&) = delete;
 
+    // Brings the window forward, up to date, and makes it key.
     void show();
     // Tries a shortcut, or with none removes it, and shows the outcome.
     void apply(const std::optional<HotKey>& hotKey);
@@ -40,10 +45,55 @@ public:
 
     kit::Window& window() { return *window_; }
     ShortcutRecorderControl& recorder() { return *recorder_; }
+    kit::Button& clearButton() { return *clearButton_; }
+    kit::Label& statusLabel() { return *statusLabel_; }
+    kit::Button& rightClickCheckbox() { return *rightClickCheckbox_; }
+    kit::Button& launchAtLoginCheckbox() { return *launchAtLoginCheckbox_; }
+    kit::Label& launchAtLoginNote() { return *launchAtLoginNote_; }
+    kit::PopUpButton& iconPopUp() { return *iconPopUp_; }
+    AppRulesView& rulesView() { return *rulesView_; }
+    kit::ImageView& iconPreviewOn() { return *iconPreviewOn_; }
+    kit::ImageView& iconPreviewOff() { return *iconPreviewOff_; }
+
+    bool tryToPerform(const kit::Action& action, kit::Responder* sender) override;
+    void windowDidBecomeKey(kit::Window& window) override;
+    void windowDidResignKey(kit::Window& window) override;
+    void windowWillClose(kit::Window& window) override;
 
 private:
+    // Builds the rows once, at construction (SettingsWindowContent.cpp).
+    void buildUI();
+    std::unique_ptr<kit::View> makeGrid();
+    std::unique_ptr<kit::View> recorderLine();
+    std::unique_ptr<kit::View> previewLine();
+    std::unique_ptr<kit::View> linkLine();
+    void fillIconPopUp();
+    std::unique_ptr<kit::Button> linkButton(std::string title, kit::Action action);
+    static std::unique_ptr<kit::Label> caption(std::string text);
+
+    void refreshHotKey();
+    void refreshIcon();
+    void refreshLaunchAtLogin();
+    void showStatus(std::string text, bool problem);
+    void logShownSoon();
+
+    void clearShortcut();
+    void toggleRightClick();
+    void chooseIcon();
+
     AppController& controller_;
+    // Owned by the window's views.
     ShortcutRecorderControl* recorder_ = nullptr;
+    kit::Button* clearButton_ = nullptr;
+    kit::Label* statusLabel_ = nullptr;
+    kit::Button* rightClickCheckbox_ = nullptr;
+    kit::Button* launchAtLoginCheckbox_ = nullptr;
+    kit::Label* launchAtLoginNote_ = nullptr;
+    kit::PopUpButton* iconPopUp_ = nullptr;
+    AppRulesView* rulesView_ = nullptr;
+    kit::ImageView* iconPreviewOn_ = nullptr;
+    kit::ImageView* iconPreviewOff_ = nullptr;
     std::unique_ptr<kit::Window> window_;
-    std::shared_ptr<SettingsWindowController*> alive_ = std::make_shared<SettingsWindowController*>(this);
+    std::shared_ptr<SettingsWindowController*> alive_ =
+        std::make_shared<SettingsWindowController*>(this);
 };

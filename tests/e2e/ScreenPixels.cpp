@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
+
 namespace e2e {
 
 namespace {
@@ -14,18 +16,33 @@ bool isRed(unsigned long pixel) {
 
 }  // namespace
 
-int redPixels(unsigned long window, const PixelRect& rect) {
+std::vector<unsigned long> pixels(unsigned long window, const PixelRect& rect) {
+    std::vector<unsigned long> result;
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return -1;
-    XImage* image = XGetImage(display, window, rect.x, rect.y, static_cast<unsigned>(rect.width),
-                              static_cast<unsigned>(rect.height), AllPlanes, ZPixmap);
-    int count = 0;
+    if (!display) return result;
+    // Only what lies inside the window can be read.
+    XWindowAttributes attributes;
+    int width = 0, height = 0;
+    if (XGetWindowAttributes(display, window, &attributes)) {
+        width = std::min(rect.width, attributes.width - rect.x);
+        height = std::min(rect.height, attributes.height - rect.y);
+    }
+    XImage* image = nullptr;
+    if (width > 0 && height > 0 && rect.x >= 0 && rect.y >= 0) {
+        image = XGetImage(display, window, rect.x, rect.y, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    }
     for (int y = 0; image && y < image->height; ++y) {
-        for (int x = 0; x < image->width; ++x) count += isRed(XGetPixel(image, x, y)) ? 1 : 0;
+        for (int x = 0; x < image->width; ++x) result.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
     }
     if (image) XDestroyImage(image);
     XCloseDisplay(display);
-    return count;
+    return result;
+}
+
+int redPixels(unsigned long window, const PixelRect& rect) {
+    auto all = pixels(window, rect);
+    return static_cast<int>(std::count_if(all.begin(), all.end(), isRed));
 }
 
 }  // namespace e2e

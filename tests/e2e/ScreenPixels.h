@@ -2,14 +2,20 @@
 
 // What a window shows on the X server, read back as a person would see it.
 
+#include <vector>
+
 namespace e2e {
 
 struct PixelRect {
     int x, y, width, height;
 };
 
+// The window's pixels in `rect` (0xRRGGBB), row by row; as much of it as
+// lies inside the window, nothing without a display.
+std::vector<unsigned long> pixels(unsigned long window, const PixelRect& rect);
+
 // How many pixels of the window in `rect` are strongly red, the colour
-// refusals are written in; -1 without a display.
+// refusals are written in.
 int redPixels(unsigned long window, const PixelRect& rect);
 
 }  // namespace e2e

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "Tarnwick.h"
@@ -94,6 +95,22 @@ TEST_F(StatusMenuTest, AChangeMadeByAnotherProgramShowsWithoutOpeningTheMenu) {
     EXPECT_EQ(panel->icon(), shownIcon);
     EXPECT_EQ(tarnwick->stderrText().find("Toggled via"), std::string::npos)
         << "only shown, not toggled";
+}
+
+// The first launch shows the window once by itself; "Settings…" shows it again.
+TEST_F(StatusMenuTest, SettingsShowsTheWindow) {
+    constexpr const char* shown = "Settings window shown: visible=true key=true onScreen=true";
+    ASSERT_TRUE(tarnwick->waitForStderr(shown)) << tarnwick->stderrText();
+    std::string before = tarnwick->stderrText();
+    ASSERT_TRUE(panel->click("Settings…"));
+    auto shownAgain = [&] {
+        const auto& log = tarnwick->stderrText();
+        return log.find(shown, before.size()) != std::string::npos;
+    };
+    // Reads what the program writes for up to three seconds.
+    for (int i = 0; i < 30 && !shownAgain(); ++i)
+        tarnwick->waitForStderr("\x01", std::chrono::milliseconds(100));
+    EXPECT_TRUE(shownAgain()) << tarnwick->stderrText();
 }
 
 TEST_F(StatusMenuTest, QuitTarnwickEndsTheProgram) {

@@ -82,6 +82,9 @@ void X11Connection::open(const char* displayName) {
     source_ = reinterpret_cast<EventSource*>(source);
     source_->connection = this;
     g_source_add_unix_fd(source, ConnectionNumber(display_), G_IO_IN);
+    // A press can open a pop-up menu or a modal window, whose nested loop
+    // runs inside this dispatch and must still hear the server.
+    g_source_set_can_recurse(source, TRUE);
     g_source_attach(source, nullptr);
 }
 

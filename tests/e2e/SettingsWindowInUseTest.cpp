@@ -1,6 +1,6 @@
-// The shortcut recorder of the real program, used with the mouse and the
-// keyboard: a click to record, a combination typed, the status line read off
-// the screen.
+// The settings window of the real program, used with the mouse and the
+// keyboard: a click to record, a combination typed, an icon chosen, and
+// what the window and the status item show afterwards.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,8 +17,12 @@
 #include "fakes/FakePlatform.h"
 #include "kit/Application.h"
 #include "kit/Button.h"
+#include "kit/ImageView.h"
 #include "kit/Label.h"
+#include "kit/MenuView.h"
+#include "kit/PopUpButton.h"
 #include "support/Process.h"
+#include "support/StatusPanel.h"
 #include "ui/SettingsWindowController.h"
 #include "ui/ShortcutRecorderControl.h"
 
@@ -28,7 +32,7 @@ namespace {
 // window, title bar included. The layout depends only on the fonts, so the
 // same window built on the fake platform answers for the real one.
 struct Spots {
-    kit::Rect recorder, clear, status;
+    kit::Rect recorder, clear, status, iconPopUp, previews;
 };
 
 Spots settingsWindowSpots() {
@@ -41,11 +45,16 @@ Spots settingsWindowSpots() {
     app.run();
     auto& settings = delegate.controller()->settingsWindowController();
     settings.window().layoutIfNeeded();
-    return {settings.recorder().frameInWindow(), settings.clearButton().frameInWindow(),
-            settings.statusLabel().frameInWindow()};
+    // The status line wraps at 330 points and keeps two lines' room.
+    kit::Rect status{settings.statusLabel().frameInWindow().origin, {330, 32}};
+    kit::Rect on = settings.iconPreviewOn().frameInWindow(),
+              off = settings.iconPreviewOff().frameInWindow();
+    kit::Rect previews{on.origin, {off.maxX() - on.origin.x, on.size.height}};
+    return {settings.recorder().frameInWindow(), settings.clearButton().frameInWindow(), status,
+            settings.iconPopUp().frameInWindow(), previews};
 }
 
-class RecorderTest : public ::testing::Test {
+class SettingsWindowInUse : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
@@ -76,12 +85,11 @@ protected:
     std::string stored() {
         return support::readFile(home.path() + "/config/Preferences/app.tarnwick.Tarnwick.plist");
     }
-    bool statusIsRed() {
-        const kit::Rect& status = spots.status;
-        e2e::PixelRect rect{int(status.origin.x), int(status.origin.y), int(status.size.width),
-                            int(status.size.height)};
-        return e2e::redPixels(window, rect) > 20;
+    static e2e::PixelRect pixelRect(const kit::Rect& rect) {
+        return {int(rect.origin.x), int(rect.origin.y), int(rect.size.width),
+                int(rect.size.height)};
     }
+    bool statusIsRed() { return e2e::redPixels(window, pixelRect(spots.status)) > 20; }
 
     support::TemporaryDirectory home;
     std::unique_ptr<support::ChildProcess> tarnwick;
@@ -89,7 +97,7 @@ protected:
     Spots spots = settingsWindowSpots();
 };
 
-TEST_F(RecorderTest, TypedShortcutsAreTakenRefusedAndCleared) {
+TEST_F(SettingsWindowInUse, TypedShortcutsAreTakenRefusedAndCleared) {
     record("ctrl+alt+k");
     ASSERT_TRUE(tarnwick->waitForStderr("default: Hotkey set to ⌃⌥K\n")) << tarnwick->stderrText();
     EXPECT_NE(stored().find("<integer>786432</integer>"), std::string::npos) << stored();
@@ -113,6 +121,27 @@ TEST_F(RecorderTest, TypedShortcutsAreTakenRefusedAndCleared) {
     ASSERT_NE(key, std::string::npos) << settings;
     EXPECT_EQ(settings.find_first_not_of(" \t\n", key + 17), settings.find("<dict/>", key))
         << settings;
+}
+
+// The pop-up opens with the chosen style over the button; "Eye" is four
+// items further down.
+TEST_F(SettingsWindowInUse, ChoosingEyeChangesTheStatusIconAndThePreviewsAtOnce) {
+    support::StatusPanel panel(tarnwick->pid());
+    ASSERT_TRUE(panel.waitForItem());
+    auto iconBefore = panel.icon();
+    auto previewsBefore = e2e::pixels(window, pixelRect(spots.previews));
+    ASSERT_FALSE(previewsBefore.empty());
+
+    clickAt(spots.iconPopUp);
+    settle();
+    kit::Rect eye = spots.iconPopUp;
+    eye.origin.y += 4 * kit::MenuView::itemHeight;
+    clickAt(eye);
+    settle();
+
+    EXPECT_NE(stored().find("<string>eye</string>"), std::string::npos) << stored();
+    EXPECT_TRUE(panel.waitUntil([&] { return panel.icon() != iconBefore; }));
+    EXPECT_NE(e2e::pixels(window, pixelRect(spots.previews)), previewsBefore);
 }
 
 }  // namespace

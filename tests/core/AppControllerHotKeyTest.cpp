@@ -2,7 +2,7 @@
 
 #include "core/AppController.h"
 #include "core/AppDelegate.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramTest.h"
 #include "fakes/Modifiers.h"
 #include "kit/Application.h"
 #include "shortcuts/SystemShortcuts.h"
@@ -27,16 +27,13 @@ const std::string spotlightMessage =
     "Shortcuts to use it here.";
 
 // A machine as it comes: the system's factory shortcuts, no Services ones.
-class AppControllerHotKeyTest : public fakes::PlatformTest {
+class AppControllerHotKeyTest : public fakes::ProgramTest {
 protected:
     AppControllerHotKeyTest() {
         fake.symbolicHotKeys.answer = PropertyValue(SystemShortcuts::factorySymbolicHotKeys(26));
     }
     AppController& launch() {
-        app.setDelegate(&delegate);
-        fake.runLoop.scheduleTimer(0, false, [this] { fake.runLoop.stop(); });
-        app.run();
-        auto& controller = *delegate.controller();
+        auto& controller = ProgramTest::launch();
         controller.stateDidChange = [this] { ++stateChanges; };
         return controller;
     }
@@ -56,8 +53,6 @@ protected:
     }
     std::string lastLine() { return fake.log.lines.back().message; }
 
-    kit::Application app;
-    AppDelegate delegate;
     int stateChanges = 0;
 };
 

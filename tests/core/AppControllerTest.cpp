@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/AppDelegate.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramTest.h"
 #include "kit/Application.h"
 #include "kit/Label.h"
 #include "kit/NotificationCenter.h"
@@ -14,16 +14,8 @@ using fakes::FakePlatform;
 using platform::PropertyArray;
 using platform::PropertyDictionary;
 
-class AppControllerTest : public fakes::PlatformTest {
+class AppControllerTest : public fakes::ProgramTest {
 protected:
-    // Starts the program as the entry point does and lets launching finish.
-    AppController& launch() {
-        app.setDelegate(&delegate);
-        app.setActivationPolicy(platform::ActivationPolicy::accessory);
-        fake.runLoop.scheduleTimer(0, false, [this] { fake.runLoop.stop(); });
-        app.run();
-        return *delegate.controller();
-    }
     void storeGlobal(platform::PropertyValue value) {
         fake.preferences.store(FakePlatform::globalDomain, "_HIHideMenuBar", std::move(value));
     }
@@ -31,9 +23,6 @@ protected:
         fake.preferences.store(FakePlatform::appDomain, key, std::move(value));
     }
     std::string lastLine() { return fake.log.lines.empty() ? "" : fake.log.lines.back().message; }
-
-    kit::Application app;
-    AppDelegate delegate;
 };
 
 TEST_F(AppControllerTest, AFreshLaunchIsAnAccessoryAppThatLogsItsState) {

@@ -14,7 +14,7 @@
 #include "core/AppDelegate.h"
 #include "e2e/ScreenPixels.h"
 #include "e2e/Tarnwick.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramTest.h"
 #include "kit/Application.h"
 #include "kit/Button.h"
 #include "kit/ImageView.h"
@@ -40,10 +40,7 @@ Spots settingsWindowSpots() {
     fake.preferences.store(fakes::FakePlatform::appDomain, "didShowSettingsOnFirstLaunch", true);
     kit::Application app;
     AppDelegate delegate;
-    app.setDelegate(&delegate);
-    fake.runLoop.scheduleTimer(0, false, [&] { fake.runLoop.stop(); });
-    app.run();
-    auto& settings = delegate.controller()->settingsWindowController();
+    auto& settings = fakes::launchProgram(fake, app, delegate).settingsWindowController();
     settings.window().layoutIfNeeded();
     // The status line wraps at 330 points and keeps two lines' room.
     kit::Rect status{settings.statusLabel().frameInWindow().origin, {330, 32}};

@@ -2,7 +2,7 @@
 
 #include "core/AppController.h"
 #include "core/AppDelegate.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramTest.h"
 #include "housekeeping/Support.h"
 #include "kit/Application.h"
 #include "menubar/StatusItemController.h"
@@ -23,16 +23,8 @@ const Entry* find(const Entry& entry, const std::string& label) {
     return nullptr;
 }
 
-class StatusItemControllerTest : public fakes::PlatformTest {
+class StatusItemControllerTest : public fakes::ProgramTest {
 protected:
-    // Starts the program as the entry point does and lets launching finish.
-    AppController& launch() {
-        app.setDelegate(&delegate);
-        app.setActivationPolicy(platform::ActivationPolicy::accessory);
-        fake.runLoop.scheduleTimer(0, false, [this] { fake.runLoop.stop(); });
-        app.run();
-        return *delegate.controller();
-    }
     StatusItemController& statusItem() { return delegate.controller()->statusItemController(); }
     void storeIconStyle(const std::string& raw) {
         fake.preferences.store(FakePlatform::appDomain, "iconStyle", raw);
@@ -58,9 +50,6 @@ protected:
         return *found;
     }
     std::string lastLine() { return fake.log.lines.empty() ? "" : fake.log.lines.back().message; }
-
-    kit::Application app;
-    AppDelegate delegate;
 };
 
 TEST_F(StatusItemControllerTest, TheIconFollowsAChangeMadeElsewhereWithoutOpeningTheMenu) {

@@ -4,7 +4,7 @@
 
 #include "core/AppController.h"
 #include "core/AppDelegate.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramTest.h"
 #include "fakes/Modifiers.h"
 #include "kit/Application.h"
 #include "kit/Bitmap.h"
@@ -44,17 +44,14 @@ std::string symbolOf(const kit::ImageView& view) {
 
 // The program as a person meets it: launched on a machine as it comes, with
 // the settings window reached through the controller.
-class SettingsWindowTest : public fakes::PlatformTest {
+class SettingsWindowTest : public fakes::ProgramTest {
 protected:
     SettingsWindowTest() {
         fake.symbolicHotKeys.answer = PropertyValue(SystemShortcuts::factorySymbolicHotKeys(26));
     }
     AppController& launch(bool firstLaunch = false) {
         if (!firstLaunch) storeOwn("didShowSettingsOnFirstLaunch", true);
-        app.setDelegate(&delegate);
-        fake.runLoop.scheduleTimer(0, false, [this] { fake.runLoop.stop(); });
-        app.run();
-        return *delegate.controller();
+        return ProgramTest::launch();
     }
     SettingsWindowController& shown() {
         auto& settings = launch().settingsWindowController();
@@ -79,9 +76,6 @@ protected:
         for (const auto& line : fake.log.lines) messages.push_back(line.message);
         return messages;
     }
-
-    kit::Application app;
-    AppDelegate delegate;
 };
 
 TEST_F(SettingsWindowTest, TheFirstLaunchOpensTheWindowOnceAfterTheLaunchLine) {

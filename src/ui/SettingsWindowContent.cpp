@@ -51,11 +51,6 @@ std::unique_ptr<kit::Label> hint(std::string text, double width) {
     return label;
 }
 
-template <typename T>
-T* keep(std::unique_ptr<T>& owned) {
-    return owned.get();
-}
-
 }  // namespace
 
 void SettingsWindowController::buildUI() {
@@ -80,9 +75,8 @@ std::unique_ptr<kit::View> SettingsWindowController::makeGrid() {
     grid->addRow(rowTitle("Keyboard shortcut:"), recorderLine());
 
     auto status = hint("", narrowWrap);
-    status->setTextColor(kit::Color::secondaryLabelColor());
     status->setMinimumHeight(32);
-    statusLabel_ = keep(status);
+    statusLabel_ = status.get();
     grid->addRow(nullptr, std::move(status)).setTopPadding(-4);
     grid->addRow(nullptr,
                  hint("Toggles auto-hide from any app. Combinations with \u2303 or \u2325 are the "
@@ -94,13 +88,13 @@ std::unique_ptr<kit::View> SettingsWindowController::makeGrid() {
                                                     kit::Button::Type::checkbox);
     rightClick->setTarget(this);
     rightClick->setAction("toggleRightClick:");
-    rightClickCheckbox_ = keep(rightClick);
+    rightClickCheckbox_ = rightClick.get();
     grid->addRow(rowTitle("Menu bar:"), std::move(rightClick));
 
     auto popUp = std::make_unique<kit::PopUpButton>();
     popUp->setTarget(this);
     popUp->setAction("chooseIcon:");
-    iconPopUp_ = keep(popUp);
+    iconPopUp_ = popUp.get();
     fillIconPopUp();
     grid->addRow(rowTitle("Icon:"), std::move(popUp));
     auto& previews = grid->addRow(nullptr, previewLine());
@@ -108,7 +102,7 @@ std::unique_ptr<kit::View> SettingsWindowController::makeGrid() {
     previews.setBottomPadding(4);
 
     auto rules = std::make_unique<AppRulesView>(controller_.ruleEngine());
-    rulesView_ = keep(rules);
+    rulesView_ = rules.get();
     auto& rulesRow = grid->addRow(rowTitle("Per-app rules:"), std::move(rules));
     rulesRow.setRowAlignment(kit::GridRowAlignment::none);
     rulesRow.setYPlacement(kit::GridYPlacement::top);
@@ -124,10 +118,10 @@ std::unique_ptr<kit::View> SettingsWindowController::makeGrid() {
     login->setTarget(this);
     login->setAction("toggleLaunchAtLogin:");
     login->setAllowsMixedState(true);
-    launchAtLoginCheckbox_ = keep(login);
+    launchAtLoginCheckbox_ = login.get();
     grid->addRow(rowTitle("Startup:"), std::move(login));
     auto note = hint(LaunchAtLogin::waitingForApprovalText, narrowWrap);
-    launchAtLoginNote_ = keep(note);
+    launchAtLoginNote_ = note.get();
     grid->addRow(nullptr, std::move(note)).setTopPadding(-6);
 
     grid->addRow(rowTitle("Help:"), linkLine()).setTopPadding(6);
@@ -139,12 +133,12 @@ std::unique_ptr<kit::View> SettingsWindowController::recorderLine() {
     auto line = std::make_unique<kit::StackView>();
     line->setSpacing(8);
     auto recorder = std::make_unique<ShortcutRecorderControl>();
-    recorder_ = keep(recorder);
+    recorder_ = recorder.get();
     line->addArrangedSubview(std::move(recorder));
     auto clear = std::make_unique<kit::Button>("Clear");
     clear->setTarget(this);
     clear->setAction("clearShortcut:");
-    clearButton_ = keep(clear);
+    clearButton_ = clear.get();
     line->addArrangedSubview(std::move(clear));
     return line;
 }

@@ -6,8 +6,9 @@ namespace fakes {
 
 namespace {
 
-const platform::StatusMenuEntry* findByLabel(const platform::StatusMenuEntry& entry, const std::string& label) {
-    if (entry.kind == platform::StatusMenuEntry::Kind::item && entry.label == label) return &entry;
+const platform::StatusMenuEntry* findByLabel(const platform::StatusMenuEntry& entry,
+                                             const std::string& label) {
+    if (entry.label == label) return &entry;
     for (const auto& child : entry.children) {
         if (auto* found = findByLabel(child, label)) return found;
     }
@@ -38,10 +39,23 @@ void FakeStatusBar::openMenu() {
     if (item.callbacks.menuWillOpen) item.callbacks.menuWillOpen(0);
 }
 
+const platform::StatusMenuEntry* FakeStatusBar::Item::find(const std::string& label) const {
+    return findByLabel(menu, label);
+}
+
+const platform::StatusMenuEntry& FakeStatusBar::Item::entry(const std::string& label) const {
+    auto* found = find(label);
+    if (!found) throw std::logic_error("no entry " + label);
+    return *found;
+}
+
 bool FakeStatusBar::click(const std::string& label) {
     auto& item = only();
-    auto* entry = findByLabel(item.menu, label);
-    if (!entry || !entry->enabled || !item.callbacks.entryClicked) return false;
+    auto* entry = item.find(label);
+    if (!entry || entry->kind != platform::StatusMenuEntry::Kind::item || !entry->enabled ||
+        !item.callbacks.entryClicked) {
+        return false;
+    }
     item.callbacks.entryClicked(entry->id);
     return true;
 }

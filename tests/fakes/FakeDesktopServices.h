@@ -41,6 +41,12 @@ public:
         std::string toolTip;
         platform::StatusMenuEntry menu;
         int menuUpdates = 0;
+
+        // The first entry of the menu, at any depth, with this label; null
+        // when there is none.
+        const platform::StatusMenuEntry* find(const std::string& label) const;
+        // The same, for entries a test knows are there.
+        const platform::StatusMenuEntry& entry(const std::string& label) const;
     };
 
     platform::StatusItemId addItem(Callbacks callbacks) override;

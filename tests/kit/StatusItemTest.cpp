@@ -27,13 +27,6 @@ struct Chain : kit::ApplicationDelegate {
     std::vector<std::string> performed;
 };
 
-const Entry* find(const Entry& entry, const std::string& label) {
-    if (entry.label == label) return &entry;
-    for (const auto& child : entry.children) {
-        if (auto* found = find(child, label)) return found;
-    }
-    return nullptr;
-}
 
 class StatusItemTest : public fakes::PlatformTest {
 protected:
@@ -51,11 +44,7 @@ protected:
         return added;
     }
     fakes::FakeStatusBar::Item& panel() { return fake.statusBar.only(); }
-    const Entry& entry(const std::string& label) {
-        auto* found = find(panel().menu, label);
-        if (!found) throw std::logic_error("no entry " + label);
-        return *found;
-    }
+    const Entry& entry(const std::string& label) { return panel().entry(label); }
 
     kit::Application app;
     Chain chain;
@@ -188,7 +177,7 @@ TEST_F(StatusItemTest, OpeningTheMenuRefreshesItFirstAndThenThePanelsCopy) {
     apps.setDelegate(&filler);
     panel().callbacks.menuWillOpen(entry("Running Apps").id);
     EXPECT_EQ(refresher.updates, 2);
-    ASSERT_NE(find(panel().menu, "Notes"), nullptr);
+    ASSERT_NE(panel().find("Notes"), nullptr);
 }
 
 TEST_F(StatusItemTest, ClickingAnEntrySendsItsActionOnceTheOwnerSaysTheMenuChanged) {
@@ -206,10 +195,10 @@ TEST_F(StatusItemTest, ClickingAnEntrySendsItsActionOnceTheOwnerSaysTheMenuChang
 
     menu->item(0)->setTitle("Settings");
     menu->addItem("Quit", "terminate:", "q");
-    EXPECT_EQ(find(panel().menu, "Settings"), nullptr);
+    EXPECT_EQ(panel().find("Settings"), nullptr);
     item->menuDidChange();
     EXPECT_EQ(entry("Settings").id, settingsId);
-    EXPECT_NE(find(panel().menu, "Quit"), nullptr);
+    EXPECT_NE(panel().find("Quit"), nullptr);
 
     // An entry whose item is gone does nothing when the click arrives late.
     menu->removeAllItems();

@@ -15,13 +15,6 @@ using fakes::FakePlatform;
 using Entry = platform::StatusMenuEntry;
 namespace Mod = platform::ModifierFlags;
 
-const Entry* find(const Entry& entry, const std::string& label) {
-    if (entry.label == label) return &entry;
-    for (const auto& child : entry.children) {
-        if (auto* found = find(child, label)) return found;
-    }
-    return nullptr;
-}
 
 class StatusItemControllerTest : public fakes::ProgramTest {
 protected:
@@ -44,11 +37,7 @@ protected:
         return image ? image->symbolName() : "";
     }
     fakes::FakeStatusBar::Item& panel() { return fake.statusBar.only(); }
-    const Entry& entry(const std::string& label) {
-        auto* found = find(panel().menu, label);
-        if (!found) throw std::logic_error("no entry " + label);
-        return *found;
-    }
+    const Entry& entry(const std::string& label) { return panel().entry(label); }
     std::string lastLine() { return fake.log.lines.empty() ? "" : fake.log.lines.back().message; }
 };
 

@@ -66,6 +66,10 @@ DBusDistributedNotificationCenter& HostPlatform::distributedNotifications() {
     return facilities_->distributedNotifications;
 }
 
+X11Connection& HostPlatform::x11() {
+    return facilities_->x11;
+}
+
 void HostPlatform::setFactorySymbolicHotKeys(platform::PropertyArray factorySet) {
     facilities_->symbolicHotKeys.setFactorySet(std::move(factorySet));
 }

@@ -12,6 +12,7 @@ namespace host {
 class GLibRunLoop;
 class HostProcessInfo;
 class DBusDistributedNotificationCenter;
+class X11Connection;
 
 class HostPlatform {
 public:
@@ -26,6 +27,7 @@ public:
     GLibRunLoop& runLoop();
     HostProcessInfo& processInfo();
     DBusDistributedNotificationCenter& distributedNotifications();
+    X11Connection& x11();
 
     // The system shortcuts a machine has before anyone changes them. They are
     // the modelled desktop's data, which the program's shortcut tables hold.

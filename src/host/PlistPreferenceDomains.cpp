@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/DurableFile.h"
 #include "host/PropertyList.h"
 
 namespace host {
@@ -21,24 +22,6 @@ namespace {
 
 using platform::PropertyDictionary;
 using platform::PropertyValue;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor = -1) : descriptor_(descriptor) {}
-    ~FileDescriptor() {
-        if (descriptor_ >= 0) ::close(descriptor_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return descriptor_; }
-    explicit operator bool() const { return descriptor_ >= 0; }
-    // Closes now, reporting what close says (a delayed write error included).
-    bool close() { return ::close(std::exchange(descriptor_, -1)) == 0; }
-
-private:
-    int descriptor_;
-};
 
 bool isDomainName(const std::string& domain) {
     return !domain.empty() && domain != "." && domain != ".." &&
@@ -54,46 +37,6 @@ int retryOnInterrupt(Call call) {
     return result;
 }
 
-enum class ReadResult { read, missing, failed };
-
-// Reads the file as it is now, telling a missing file from one that is there
-// but cannot be read (which a writer must not replace).
-ReadResult readExisting(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!file) return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
-    struct stat status {};
-    if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return ReadResult::failed;
-    std::array<std::uint8_t, 65536> buffer;
-    for (;;) {
-        ssize_t count = read(file.get(), buffer.data(), buffer.size());
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) return ReadResult::failed;
-        if (count == 0) return ReadResult::read;
-        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + count);
-    }
-}
-
-bool writeAll(int descriptor, const std::string& text) {
-    std::size_t written = 0;
-    while (written < text.size()) {
-        ssize_t count = write(descriptor, text.data() + written, text.size() - written);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        written += std::size_t(count);
-    }
-    return true;
-}
-
-// A durable copy of `text` under a fresh name next to `path`; empty on failure.
-std::string writeTemporary(const std::string& path, const std::string& text) {
-    std::string name = path + ".XXXXXX";
-    FileDescriptor file(mkostemp(name.data(), O_CLOEXEC));
-    if (!file) return {};
-    if (writeAll(file.get(), text) && fsync(file.get()) == 0 && file.close()) return name;
-    unlink(name.c_str());
-    return {};
-}
-
 // Moves a file that does not parse out of the way instead of overwriting it,
 // under the first free name of `<file>.unreadable`, `<file>.unreadable-2`, …
 bool setAside(const std::string& path) {
@@ -107,11 +50,6 @@ bool setAside(const std::string& path) {
         return rename(path.c_str(), name.c_str()) == 0;
     }
     return false;
-}
-
-bool syncFolder(const std::string& folder) {
-    FileDescriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return directory && fsync(directory.get()) == 0;
 }
 
 void apply(PropertyDictionary& values,

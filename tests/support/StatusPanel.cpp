@@ -77,9 +77,15 @@ StatusPanel::Entry entryFrom(GVariant* layout) {
 
 }  // namespace
 
-StatusPanel::StatusPanel(pid_t pid)
-    : connection_(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)),
-      busName_("org.kde.StatusNotifierItem-" + std::to_string(pid) + "-1") {
+StatusPanel::StatusPanel(pid_t pid, const std::string& busAddress)
+    : busName_("org.kde.StatusNotifierItem-" + std::to_string(pid) + "-1") {
+    if (busAddress.empty()) {
+        connection_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    } else {
+        auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                       G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+        connection_ = g_dbus_connection_new_for_address_sync(busAddress.c_str(), flags, nullptr, nullptr, nullptr);
+    }
     if (!connection_) return;
     subscription_ = g_dbus_connection_signal_subscribe(
         connection_, nullptr, menuInterface, "LayoutUpdated", nullptr, nullptr,

@@ -35,8 +35,9 @@ public:
         bool operator==(const Pixmap&) const = default;
     };
 
-    // The first status item of process `pid`.
-    explicit StatusPanel(pid_t pid);
+    // The first status item of process `pid`, on the session bus or the bus
+    // at `busAddress`.
+    explicit StatusPanel(pid_t pid, const std::string& busAddress = {});
     ~StatusPanel();
     StatusPanel(const StatusPanel&) = delete;
     StatusPanel& operator=(const StatusPanel&) = delete;

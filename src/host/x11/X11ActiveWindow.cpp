@@ -4,31 +4,18 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "host/x11/X11Properties.h"
+
 namespace host {
 namespace {
 
-Atom atom(Display* display, const char* name) {
-    return XInternAtom(display, name, False);
-}
-
-// The 32-bit items of a property of type `type` (longs, as Xlib hands them
-// over); empty when the window or the property is missing or of another type.
+// Reads of the root window, each with its own trap: a window manager may
+// leave at any time.
 std::vector<unsigned long> longs(Display* display, Window window, const char* name, Atom type) {
     if (!display || !window) return {};
     X11ErrorTrap trap(display);
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    int status = XGetWindowProperty(display, window, atom(display, name), 0, 4096, False, type,
-                                    &actualType, &format, &count, &after, &data);
-    std::vector<unsigned long> items;
-    if (status == Success && data && actualType == type && format == 32) {
-        auto* values = reinterpret_cast<unsigned long*>(data);
-        items.assign(values, values + count);
-    }
-    if (data) XFree(data);
-    trap.sync();
+    auto items = x11Longs(display, window, name, type);
+    if (trap.sync() != 0) return {};
     return items;
 }
 
@@ -37,17 +24,6 @@ std::optional<unsigned long> firstLong(Display* display, Window window, const ch
     auto items = longs(display, window, name, type);
     if (items.empty()) return std::nullopt;
     return items.front();
-}
-
-bool isOrdinary(Display* display, Window window) {
-    for (auto state : longs(display, window, "_NET_WM_STATE", XA_ATOM)) {
-        if (state == atom(display, "_NET_WM_STATE_SKIP_TASKBAR")) return false;
-    }
-    auto types = longs(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
-    // EWMH: a window without a type is a normal one.
-    if (types.empty()) return true;
-    return types.front() == atom(display, "_NET_WM_WINDOW_TYPE_NORMAL") ||
-           types.front() == atom(display, "_NET_WM_WINDOW_TYPE_DIALOG");
 }
 
 }  // namespace
@@ -75,8 +51,8 @@ void X11ActiveWindow::listen(const XEvent& event) {
     const auto& change = event.xproperty;
     if (change.window != connection_.rootWindow()) return;
     Display* display = connection_.display();
-    if (change.atom != atom(display, "_NET_ACTIVE_WINDOW") &&
-        change.atom != atom(display, "_NET_SUPPORTING_WM_CHECK")) {
+    if (change.atom != x11Atom(display, "_NET_ACTIVE_WINDOW") &&
+        change.atom != x11Atom(display, "_NET_SUPPORTING_WM_CHECK")) {
         return;
     }
     auto active = activeWindow();
@@ -107,28 +83,7 @@ std::vector<unsigned long> X11ActiveWindow::clientWindows() const {
 }
 
 std::optional<X11WindowOwner> X11ActiveWindow::owner(unsigned long window) const {
-    Display* display = connection_.display();
-    if (!display || !window) return std::nullopt;
-    X11WindowOwner owner;
-    {
-        X11ErrorTrap trap(display);
-        XClassHint hint{};
-        if (XGetClassHint(display, window, &hint)) {
-            owner.windowInstance = hint.res_name ? hint.res_name : "";
-            owner.windowClass = hint.res_class ? hint.res_class : "";
-            if (hint.res_name) XFree(hint.res_name);
-            if (hint.res_class) XFree(hint.res_class);
-        }
-        XWindowAttributes attributes{};
-        bool exists = XGetWindowAttributes(display, window, &attributes);
-        if (trap.sync() != 0 || !exists) return std::nullopt;
-    }
-    if (auto pid = firstLong(display, window, "_NET_WM_PID", XA_CARDINAL);
-        pid && *pid > 0 && *pid < 1u << 22) {
-        owner.processIdentifier = static_cast<int>(*pid);
-    }
-    owner.ordinary = isOrdinary(display, window);
-    return owner;
+    return x11WindowOwner(connection_.display(), window);
 }
 
 }  // namespace host

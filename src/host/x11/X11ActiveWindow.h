@@ -10,18 +10,9 @@
 #include <vector>
 
 #include "host/x11/X11Connection.h"
+#include "host/x11/X11Properties.h"
 
 namespace host {
-
-// What a client window tells about the application that owns it.
-struct X11WindowOwner {
-    std::optional<int> processIdentifier;  // _NET_WM_PID
-    std::string windowClass;               // WM_CLASS: the class, e.g. "Firefox"
-    std::string windowInstance;            // WM_CLASS: the instance, e.g. "Navigator"
-    // A normal or dialog window that does not skip the task bar: what a
-    // person switches to.
-    bool ordinary = true;
-};
 
 class X11ActiveWindow {
 public:

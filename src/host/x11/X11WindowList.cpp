@@ -5,6 +5,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include "host/x11/X11Properties.h"
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -31,37 +33,13 @@ namespace Keys = platform::WindowInfoKeys;
 constexpr double menuBarShareOfWidth = 0.9;
 constexpr const char* menuBarOwner = "WindowServer";
 
-Atom atom(Display* display, const char* name) {
-    return XInternAtom(display, name, False);
-}
-
-// The 32-bit items of a property (Xlib hands them over as longs); absent when
-// the window lacks it or it has another type.
-std::optional<std::vector<unsigned long>> longsProperty(Display* display, Window window,
-                                                        const char* name, Atom type) {
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    int status = XGetWindowProperty(display, window, atom(display, name), 0, 1 << 16, False, type,
-                                    &actualType, &format, &count, &remaining, &data);
-    if (status != Success) return std::nullopt;
-    std::optional<std::vector<unsigned long>> items;
-    if (actualType == type && format == 32) {
-        auto* longs = reinterpret_cast<unsigned long*>(data);
-        items.emplace(longs, longs + count);
-    }
-    if (data) XFree(data);
-    return items;
-}
-
 std::optional<std::string> utf8Property(Display* display, Window window, const char* name) {
     Atom actualType = 0;
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    Atom utf8 = atom(display, "UTF8_STRING");
-    int status = XGetWindowProperty(display, window, atom(display, name), 0, 1 << 16, False, utf8,
+    Atom utf8 = x11Atom(display, "UTF8_STRING");
+    int status = XGetWindowProperty(display, window, x11Atom(display, name), 0, 1 << 16, False, utf8,
                                     &actualType, &format, &count, &remaining, &data);
     if (status != Success) return std::nullopt;
     std::optional<std::string> text;
@@ -110,21 +88,14 @@ bool isOverrideRedirect(Display* display, Window window) {
 // Without a window manager the root's children are the windows themselves.
 std::vector<Window> windowsBottomToTop(Display* display, Window root) {
     std::vector<Window> children = rootChildren(display, root);
-    auto clients = longsProperty(display, root, "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
-    if (!clients || clients->empty()) return children;
-    std::vector<Window> windows(clients->begin(), clients->end());
+    auto clients = x11Longs(display, root, "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    if (clients.empty()) return children;
+    std::vector<Window> windows(clients.begin(), clients.end());
     for (Window child : children) {
         X11ErrorTrap trap(display);
         if (isOverrideRedirect(display, child)) windows.push_back(child);
     }
     return windows;
-}
-
-bool isDock(Display* display, Window window) {
-    auto types = longsProperty(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
-    if (!types) return false;
-    Atom dock = atom(display, "_NET_WM_WINDOW_TYPE_DOCK");
-    return std::find(types->begin(), types->end(), dock) != types->end();
 }
 
 bool isMenuBar(const RootRect& bounds, const std::vector<RootRect>& monitors) {
@@ -136,9 +107,9 @@ bool isMenuBar(const RootRect& bounds, const std::vector<RootRect>& monitors) {
 }
 
 double alphaOf(Display* display, Window window) {
-    auto opacity = longsProperty(display, window, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
-    if (!opacity || opacity->empty()) return 1.0;
-    return static_cast<double>(opacity->front() & 0xffffffffUL) / 0xffffffffUL;
+    auto opacity = x11Longs(display, window, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
+    if (opacity.empty()) return 1.0;
+    return static_cast<double>(opacity.front() & 0xffffffffUL) / 0xffffffffUL;
 }
 
 // The application's class name, else the window's title, else nothing.
@@ -175,7 +146,7 @@ std::optional<PropertyValue> windowEntry(Display* display, Window root, Window w
     if (!facts) return std::nullopt;
     int level = 0;
     std::string owner = ownerNameOf(display, window);
-    if (isDock(display, window)) {
+    if (x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK")) {
         bool menuBar = isMenuBar(facts->bounds, monitors);
         level = menuBar ? X11WindowList::mainMenuLevel : X11WindowList::statusLevel;
         if (menuBar) owner = menuBarOwner;

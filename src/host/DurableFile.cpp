@@ -1,0 +1,88 @@
+#include "host/DurableFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace host {
+namespace {
+
+bool writeAll(int descriptor, const std::string& text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        ssize_t count = write(descriptor, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        written += std::size_t(count);
+    }
+    return true;
+}
+
+std::string lastError(const char* step) {
+    return std::string(step) + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+FileDescriptor::~FileDescriptor() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+}
+
+bool FileDescriptor::close() {
+    return ::close(std::exchange(descriptor_, -1)) == 0;
+}
+
+ReadResult readExisting(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file) return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
+    struct stat status {};
+    if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return ReadResult::failed;
+    std::array<std::uint8_t, 65536> buffer;
+    for (;;) {
+        ssize_t count = read(file.get(), buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return ReadResult::failed;
+        if (count == 0) return ReadResult::read;
+        bytes.insert(bytes.end(), buffer.begin(), buffer.begin() + count);
+    }
+}
+
+std::string writeTemporary(const std::string& path, const std::string& text) {
+    std::string name = path + ".XXXXXX";
+    FileDescriptor file(mkostemp(name.data(), O_CLOEXEC));
+    if (!file) return {};
+    if (writeAll(file.get(), text) && fsync(file.get()) == 0 && file.close()) return name;
+    unlink(name.c_str());
+    return {};
+}
+
+bool syncFolder(const std::string& folder) {
+    FileDescriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return directory && fsync(directory.get()) == 0;
+}
+
+std::string replaceFileContents(const std::string& path, const std::string& text) {
+    std::error_code error;
+    auto target = std::filesystem::canonical(path, error);
+    if (error) return "cannot find " + path + ": " + error.message();
+    struct stat status {};
+    if (stat(target.c_str(), &status) != 0) return lastError("stat");
+    std::string temporary = writeTemporary(target, text);
+    if (temporary.empty()) return lastError("cannot write a copy beside it");
+    if (chmod(temporary.c_str(), status.st_mode & 07777) != 0 ||
+        rename(temporary.c_str(), target.c_str()) != 0) {
+        auto failure = lastError("cannot put the copy in place");
+        unlink(temporary.c_str());
+        return failure;
+    }
+    if (!syncFolder(target.parent_path())) return lastError("cannot make it durable");
+    return {};
+}
+
+}  // namespace host

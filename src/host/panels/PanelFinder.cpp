@@ -1,0 +1,124 @@
+#include "host/panels/PanelFinder.h"
+
+// Before Xlib, whose macros (None, Bool, ...) clash with the platform's names.
+#include <X11/Xlib.h>
+
+#include <algorithm>
+
+#include "host/x11/X11Properties.h"
+#include "platform/Platform.h"
+
+namespace host {
+namespace {
+
+// Long enough to gather a panel's start (several windows) into one look.
+constexpr double settleSeconds = 0.3;
+
+std::optional<PanelProgram> programOf(const X11WindowOwner& owner) {
+    for (auto program : {PanelProgram::xfce, PanelProgram::lxqt}) {
+        std::string name = panelProgramName(program);
+        if (owner.windowInstance == name || owner.windowClass == name) return program;
+        // Toolkits capitalise the class: "Xfce4-panel".
+        if (!name.empty()) name[0] = static_cast<char>(name[0] - 'a' + 'A');
+        if (owner.windowClass == name) return program;
+    }
+    return std::nullopt;
+}
+
+std::vector<Window> children(Display* display, Window window) {
+    Window root = 0, parent = 0;
+    Window* list = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &list, &count)) return {};
+    std::vector<Window> windows(list, list + count);
+    if (list) XFree(list);
+    return windows;
+}
+
+bool isMappedDock(Display* display, Window window) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes)) return false;
+    return attributes.map_state == IsViewable &&
+           x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK");
+}
+
+// Top-level windows and, under a window manager that frames them, the
+// clients inside the frames.
+std::vector<Window> candidateWindows(Display* display, Window root) {
+    std::vector<Window> windows;
+    for (Window top : children(display, root)) {
+        windows.push_back(top);
+        for (Window inner : children(display, top)) windows.push_back(inner);
+    }
+    return windows;
+}
+
+// Changes among the root's children, leaving out menus and tooltips, which
+// come and go all the time and are never panels.
+bool isTopLevelChange(const XEvent& event, unsigned long root) {
+    switch (event.type) {
+        case MapNotify:
+            return event.xmap.event == root && !event.xmap.override_redirect;
+        case UnmapNotify:
+            return event.xunmap.event == root;
+        case DestroyNotify:
+            return event.xdestroywindow.event == root;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+const char* panelProgramName(PanelProgram program) {
+    return program == PanelProgram::xfce ? "xfce4-panel" : "lxqt-panel";
+}
+
+PanelFinder::PanelFinder(X11Connection& connection) : connection_(connection) {
+    if (!connection_.available()) return;
+    Display* display = connection_.display();
+    Window root = connection_.rootWindow();
+    // The connection is shared: keep what other facilities selected on the root.
+    XWindowAttributes attributes{};
+    long mask = XGetWindowAttributes(display, root, &attributes) ? attributes.your_event_mask : 0;
+    XSelectInput(display, root, mask | SubstructureNotifyMask);
+    listener_ = connection_.addEventListener([this](const XEvent& event) { listen(event); });
+    connection_.flush();
+}
+
+PanelFinder::~PanelFinder() {
+    if (listener_) connection_.removeEventListener(listener_);
+    if (pending_) platform::current().runLoop.cancelTimer(*pending_);
+}
+
+DockWindows PanelFinder::find() const {
+    DockWindows found;
+    Display* display = connection_.display();
+    if (!display) return found;
+    X11ErrorTrap trap(display);
+    for (Window window : candidateWindows(display, connection_.rootWindow())) {
+        if (!isMappedDock(display, window)) continue;
+        auto owner = x11WindowOwner(display, window);
+        if (!owner) continue;
+        auto program = programOf(*owner);
+        if (program && !found.panel) {
+            found.panel = RunningPanel{*program, owner->processIdentifier.value_or(0)};
+        } else if (!program && !owner->windowClass.empty() &&
+                   std::find(found.otherOwners.begin(), found.otherOwners.end(),
+                             owner->windowClass) == found.otherOwners.end()) {
+            found.otherOwners.push_back(owner->windowClass);
+        }
+    }
+    trap.sync();
+    return found;
+}
+
+void PanelFinder::listen(const XEvent& event) {
+    if (!handler_ || pending_ || !isTopLevelChange(event, connection_.rootWindow())) return;
+    pending_ = platform::current().runLoop.scheduleTimer(settleSeconds, false, [this] {
+        pending_.reset();
+        if (handler_) handler_();
+    });
+}
+
+}  // namespace host

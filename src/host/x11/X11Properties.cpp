@@ -1,0 +1,82 @@
+#include "host/x11/X11Properties.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+
+namespace host {
+namespace {
+
+std::optional<unsigned long> firstLong(Display* display, Window window, const char* name,
+                                       Atom type) {
+    auto items = x11Longs(display, window, name, type);
+    if (items.empty()) return std::nullopt;
+    return items.front();
+}
+
+bool isOrdinary(Display* display, Window window) {
+    for (auto state : x11Longs(display, window, "_NET_WM_STATE", XA_ATOM)) {
+        if (state == x11Atom(display, "_NET_WM_STATE_SKIP_TASKBAR")) return false;
+    }
+    auto types = x11Longs(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
+    // EWMH: a window without a type is a normal one.
+    if (types.empty()) return true;
+    return types.front() == x11Atom(display, "_NET_WM_WINDOW_TYPE_NORMAL") ||
+           types.front() == x11Atom(display, "_NET_WM_WINDOW_TYPE_DIALOG");
+}
+
+}  // namespace
+
+unsigned long x11Atom(Display* display, const char* name) {
+    return XInternAtom(display, name, False);
+}
+
+std::vector<unsigned long> x11Longs(Display* display, unsigned long window, const char* name,
+                                    unsigned long type) {
+    if (!display || !window) return {};
+    Atom actualType = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(display, window, x11Atom(display, name), 0, 1 << 16, False,
+                                    type, &actualType, &format, &count, &after, &data);
+    std::vector<unsigned long> items;
+    if (status == Success && data && actualType == type && format == 32) {
+        auto* values = reinterpret_cast<unsigned long*>(data);
+        items.assign(values, values + count);
+    }
+    if (data) XFree(data);
+    return items;
+}
+
+bool x11HasWindowType(Display* display, unsigned long window, const char* typeName) {
+    auto types = x11Longs(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
+    return std::find(types.begin(), types.end(), x11Atom(display, typeName)) != types.end();
+}
+
+std::optional<X11WindowOwner> x11WindowOwner(Display* display, unsigned long window) {
+    if (!display || !window) return std::nullopt;
+    X11ErrorTrap trap(display);
+    X11WindowOwner owner;
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint)) {
+        owner.windowInstance = hint.res_name ? hint.res_name : "";
+        owner.windowClass = hint.res_class ? hint.res_class : "";
+        if (hint.res_name) XFree(hint.res_name);
+        if (hint.res_class) XFree(hint.res_class);
+    }
+    XWindowAttributes attributes{};
+    bool exists = XGetWindowAttributes(display, window, &attributes);
+    if (trap.sync() != 0 || !exists) return std::nullopt;
+    if (auto pid = firstLong(display, window, "_NET_WM_PID", XA_CARDINAL);
+        pid && *pid > 0 && *pid < 1u << 22) {
+        owner.processIdentifier = static_cast<int>(*pid);
+    }
+    owner.ordinary = isOrdinary(display, window);
+    if (trap.sync() != 0) return std::nullopt;
+    return owner;
+}
+
+}  // namespace host

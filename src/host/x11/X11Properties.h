@@ -1,0 +1,38 @@
+#pragma once
+
+// Reading the properties clients put on their windows (EWMH, ICCCM). Callers
+// catch the errors of windows that have gone (X11ErrorTrap); these helpers
+// only read.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/x11/X11Connection.h"
+
+namespace host {
+
+unsigned long x11Atom(Display* display, const char* name);
+
+// The 32-bit items of a property of type `type` (longs, as Xlib hands them
+// over); empty when the window lacks it or it has another type.
+std::vector<unsigned long> x11Longs(Display* display, unsigned long window, const char* name,
+                                    unsigned long type);
+
+// True when _NET_WM_WINDOW_TYPE names `typeName`, e.g. "_NET_WM_WINDOW_TYPE_DOCK".
+bool x11HasWindowType(Display* display, unsigned long window, const char* typeName);
+
+// What a client window tells about the application that owns it.
+struct X11WindowOwner {
+    std::optional<int> processIdentifier;  // _NET_WM_PID
+    std::string windowClass;               // WM_CLASS: the class, e.g. "Firefox"
+    std::string windowInstance;            // WM_CLASS: the instance, e.g. "Navigator"
+    // A normal or dialog window that does not skip the task bar: what a
+    // person switches to.
+    bool ordinary = true;
+};
+
+// Absent when the window is gone. Catches its own errors.
+std::optional<X11WindowOwner> x11WindowOwner(Display* display, unsigned long window);
+
+}  // namespace host

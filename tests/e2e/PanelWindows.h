@@ -1,0 +1,30 @@
+#pragma once
+
+// Where a desktop panel's windows are, read from the X server: what a
+// person sees of a panel that hides itself.
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct PanelWindow {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The mapped dock windows whose WM_CLASS names `program` (instance or class,
+// either case), on the named display.
+std::vector<PanelWindow> panelWindows(const std::string& display, const std::string& program);
+
+// The panel along the top edge shows more than the strip a hidden panel
+// leaves to bring it back.
+bool topPanelShown(const std::string& display, const std::string& program);
+
+// The panel has moved up off the screen but for such a strip.
+bool topPanelHidden(const std::string& display, const std::string& program);
+
+// Waits up to `seconds` for the top panel to be shown (or hidden).
+bool waitForTopPanel(const std::string& display, const std::string& program, bool shown,
+                     double seconds);
+
+}  // namespace e2e

@@ -1,0 +1,226 @@
+// The menu bar on an Xfce desktop: a real xfce4-panel along the top (and a
+// second one along the bottom) under xfwm4, with its settings in a real
+// xfconfd. Tarnwick's setting and the top panel's own auto-hide follow each
+// other, and the panel really moves off the screen.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
+#include "Tarnwick.h"
+#include "e2e/PanelWindows.h"
+#include "support/Bundles.h"
+#include "support/PrivateDesktop.h"
+#include "support/Process.h"
+#include "support/StatusPanel.h"
+
+namespace {
+
+constexpr const char* panelProgram = "xfce4-panel";
+
+// A top panel of full width with an expanding separator and a clock, and a
+// half-width bottom panel that must never be touched.
+std::string panelSettings(const std::string& topBehavior) {
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <value type="int" value="2"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="26"/>)" +
+           topBehavior + R"(
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+        <value type="int" value="2"/>
+      </property>
+    </property>
+    <property name="panel-2" type="empty">
+      <property name="position" type="string" value="p=10;x=0;y=0"/>
+      <property name="length" type="uint" value="50"/>
+      <property name="size" type="uint" value="40"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="3"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="separator">
+      <property name="expand" type="bool" value="true"/>
+    </property>
+    <property name="plugin-2" type="string" value="clock"/>
+    <property name="plugin-3" type="string" value="separator"/>
+  </property>
+</channel>
+)";
+}
+
+std::string plist(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + body +
+           "</dict></plist>\n";
+}
+
+class XfcePanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!support::installed(panelProgram) || !support::installed("xfwm4"))
+            GTEST_SKIP() << "needs Xfce's panel";
+        desktop = std::make_unique<support::PrivateDesktop>(home.path());
+        ASSERT_TRUE(desktop->ready());
+    }
+
+    // The window manager and the panel, with the top panel's auto-hide
+    // stored as `topBehavior` (an xfconf property line, or nothing).
+    void startXfce(const std::string& topBehavior = "") {
+        support::writeFile(
+            desktop->configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml",
+            panelSettings(topBehavior));
+        windowManager = desktop->start({"xfwm4", "--compositor=off"});
+        panel = desktop->start({panelProgram});
+        ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, topBehavior.empty(), 10))
+            << panel->stderrText();
+    }
+
+    std::unique_ptr<support::ChildProcess> launch() {
+        return e2e::launch(home.path(), desktop->environment());
+    }
+
+    std::string query(const std::string& property) {
+        return desktop->run({"xfconf-query", "-c", "xfce4-panel", "-p", property});
+    }
+    std::string topBehavior() { return query("/panels/panel-1/autohide-behavior"); }
+    void setTopBehavior(const std::string& value) {
+        desktop->run({"xfconf-query", "-c", "xfce4-panel", "-p",
+                      "/panels/panel-1/autohide-behavior", "-n", "-t", "uint", "-s", value});
+    }
+    bool missing(const std::string& property) {
+        support::ChildProcess child({"xfconf-query", "-c", "xfce4-panel", "-p", property},
+                                    desktop->environment());
+        return child.wait() != 0;
+    }
+    std::string globalFile() {
+        return support::readFile(home.path() + "/config/Preferences/.GlobalPreferences.plist");
+    }
+    bool shown(bool expected, double seconds = 2) {
+        return e2e::waitForTopPanel(desktop->display(), panelProgram, expected, seconds);
+    }
+    void press(const std::string& keys) { desktop->run({"xdotool", "key", keys}); }
+
+    support::TemporaryDirectory home;
+    std::unique_ptr<support::PrivateDesktop> desktop;
+    std::unique_ptr<support::ChildProcess> windowManager;
+    std::unique_ptr<support::ChildProcess> panel;
+};
+
+TEST_F(XfcePanelTest, TheShortcutAndTheStatusMenuHideAndShowTheTopPanelOnly) {
+    startXfce();
+    auto tarnwick = launch();
+    EXPECT_TRUE(tarnwick->waitForStderr("default: Menu bar panel: xfce4-panel (pid "))
+        << tarnwick->stderrText();
+
+    press("ctrl+alt+super+m");
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now on\n"));
+    EXPECT_TRUE(shown(false)) << tarnwick->stderrText();
+    EXPECT_EQ(topBehavior(), "2\n");
+    press("ctrl+alt+super+m");
+    EXPECT_TRUE(shown(true));
+    EXPECT_EQ(topBehavior(), "0\n");
+
+    support::StatusPanel statusPanel(tarnwick->pid(), desktop->busAddress());
+    ASSERT_TRUE(statusPanel.waitForItem());
+    ASSERT_TRUE(statusPanel.click("Auto-hide Menu Bar"));
+    EXPECT_TRUE(shown(false));
+    ASSERT_TRUE(statusPanel.click("Auto-hide Menu Bar"));
+    EXPECT_TRUE(shown(true));
+    EXPECT_TRUE(missing("/panels/panel-2/autohide-behavior"));
+    EXPECT_EQ(tarnwick->stderrText().find("error:"), std::string::npos) << tarnwick->stderrText();
+}
+
+TEST_F(XfcePanelTest, ChangesMadeInXfceBecomeTheSettingAndTheChosenBehaviourIsKept) {
+    startXfce();
+    auto tarnwick = launch();
+    support::StatusPanel statusPanel(tarnwick->pid(), desktop->busAddress());
+    ASSERT_TRUE(statusPanel.waitForItem());
+
+    setTopBehavior("2");
+    EXPECT_TRUE(
+        statusPanel.waitUntil([&] { return statusPanel.toolTip() == "Menu bar auto-hide is on"; },
+                              std::chrono::seconds(1)))
+        << statusPanel.toolTip();
+    EXPECT_NE(globalFile().find("<key>_HIHideMenuBar</key>\n\t<true/>"), std::string::npos)
+        << globalFile();
+
+    // "Intelligently" survives a round trip through Tarnwick.
+    setTopBehavior("1");
+    press("ctrl+alt+super+m");
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now off\n"));
+    EXPECT_TRUE(shown(true));
+    press("ctrl+alt+super+m");
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now on\n"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(topBehavior(), "1\n");
+}
+
+TEST_F(XfcePanelTest, AtLaunchThePanelsOwnStateIsTheSetting) {
+    support::writeFile(home.path() + "/config/Preferences/.GlobalPreferences.plist",
+                       plist("<key>_HIHideMenuBar</key><false/>"));
+    startXfce(R"(
+      <property name="autohide-behavior" type="uint" value="2"/>)");
+    auto tarnwick = launch();
+    EXPECT_NE(tarnwick->stderrText().find("default: Auto-hide taken from xfce4-panel: on\n"),
+              std::string::npos)
+        << tarnwick->stderrText();
+    EXPECT_NE(tarnwick->stderrText().find("Tarnwick launched; auto-hide on,"), std::string::npos);
+    EXPECT_NE(globalFile().find("<true/>"), std::string::npos);
+    EXPECT_TRUE(shown(false));
+}
+
+TEST_F(XfcePanelTest, ARuleHidesThePanelWhileItsAppIsInFrontAndQuittingPutsItBack) {
+    startXfce();
+    support::TemporaryDirectory apps;
+    auto start = [&](const std::string& name, const std::string& identifier) {
+        auto program = support::makeBundle(apps.path(), name, identifier, HOST_TEST_HELPER);
+        auto process = desktop->start({program, "workspace-window", name, name});
+        EXPECT_TRUE(process->waitForStdout("\n"));
+        auto text = process->stdoutText();
+        return std::make_pair(
+            std::move(process),
+            text.substr(text.find(' ') + 1, text.find('\n') - text.find(' ') - 1));
+    };
+    auto alpha = start("Alpha", "com.example.alpha");
+    auto beta = start("Beta", "com.example.beta");
+    support::writeFile(
+        home.path() + "/config/Preferences/app.tarnwick.Tarnwick.plist",
+        plist(
+            "<key>appRules</key><array><dict><key>bundleID</key><string>com.example.alpha</string>"
+            "<key>name</key><string>Alpha</string><key>autoHide</key><true/></dict></array>"
+            "<key>didShowSettingsOnFirstLaunch</key><true/>"));
+    auto activate = [&](const std::string& window) {
+        desktop->run({"xdotool", "windowactivate", window});
+    };
+    activate(beta.second);
+    auto tarnwick = launch();
+
+    activate(alpha.second);
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Rule: auto-hide on (Alpha)\n"))
+        << tarnwick->stderrText();
+    EXPECT_TRUE(shown(false));
+    activate(beta.second);
+    ASSERT_TRUE(
+        tarnwick->waitForStderr("default: Rule: auto-hide off (leaving the last rule's app)\n"));
+    EXPECT_TRUE(shown(true));
+
+    activate(alpha.second);
+    EXPECT_TRUE(shown(false));
+    tarnwick->signal(SIGTERM);
+    EXPECT_EQ(tarnwick->wait(), 0);
+    EXPECT_EQ(topBehavior(), "0\n");
+    EXPECT_TRUE(shown(true));
+}
+
+}  // namespace

@@ -223,4 +223,24 @@ TEST_F(XfcePanelTest, ARuleHidesThePanelWhileItsAppIsInFrontAndQuittingPutsItBac
     EXPECT_TRUE(shown(true));
 }
 
+TEST_F(XfcePanelTest, WhenXfconfDoesNotAnswerTheErrorIsLoggedAndTheSettingKeepsWhatWasAsked) {
+    startXfce();
+    auto tarnwick = launch();
+    support::StatusPanel statusPanel(tarnwick->pid(), desktop->busAddress());
+    ASSERT_TRUE(statusPanel.waitForItem());
+    auto daemon = desktop->run(
+        {"gdbus", "call", "--session", "-d", "org.freedesktop.DBus", "-o", "/org/freedesktop/DBus",
+         "-m", "org.freedesktop.DBus.GetConnectionUnixProcessID", "org.xfce.Xfconf"});
+    int pid = std::stoi(daemon.substr(daemon.find("uint32 ") + 7));
+    kill(pid, SIGSTOP);
+    press("ctrl+alt+super+m");
+    EXPECT_TRUE(tarnwick->waitForStderr("error: Couldn't turn auto-hide on for xfce4-panel (pid "))
+        << tarnwick->stderrText();
+    kill(pid, SIGCONT);
+    EXPECT_NE(globalFile().find("<true/>"), std::string::npos);
+    EXPECT_TRUE(
+        statusPanel.waitUntil([&] { return statusPanel.toolTip() == "Menu bar auto-hide is on"; }));
+    EXPECT_TRUE(missing("/panels/panel-1/autohide-behavior"));
+}
+
 }  // namespace

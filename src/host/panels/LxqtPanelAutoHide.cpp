@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* sessionPath = "/LXQtSession";
 constexpr const char* sessionInterface = "org.lxqt.session";
-constexpr int callTimeoutMilliseconds = 1000;
+constexpr int callTimeoutMilliseconds = 500;
 constexpr double pollSeconds = 0.1;
 // lxqt-panel ends within a second of SIGTERM; a panel still running after
 // this is left alone.
@@ -116,7 +116,7 @@ std::string LxqtPanelAutoHide::writeConfig(bool on) {
     auto text = readConfig();
     if (!text) return "cannot read " + configPath_;
     auto tops = lxqt::topPanels(*text);
-    if (tops.empty()) return "no panel along the top in " + configPath_;
+    if (tops.empty()) return {};
     auto edited = lxqt::withHidable(*text, tops, on);
     if (edited == *text) return {};
     if (auto failure = replaceFileContents(configPath_, edited); !failure.empty()) {

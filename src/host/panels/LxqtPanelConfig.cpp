@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <ranges>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -235,10 +234,10 @@ std::optional<Value> valueOf(const Document& doc, std::string_view text, std::st
                              std::string_view key) {
     auto found = doc.named.find(std::string(section));
     if (found == doc.named.end()) return std::nullopt;
-    for (auto s : found->second | std::views::reverse) {
-        auto keys = doc.sections[s].keys | std::views::reverse;
-        auto last = std::ranges::find(keys, key, &Key::name);
-        if (last == keys.end()) continue;
+    for (auto s = found->second.rbegin(); s != found->second.rend(); ++s) {
+        const auto& keys = doc.sections[*s].keys;
+        auto last = std::ranges::find(keys.rbegin(), keys.rend(), key, &Key::name);
+        if (last == keys.rend()) continue;
         return decodedValue(text.substr(last->valueStart, last->end - last->valueStart));
     }
     return std::nullopt;

@@ -155,8 +155,9 @@ void MenuBarPanelSync::panelChanged() {
 void MenuBarPanelSync::applySetting() {
     if (!autoHide_ || !panel_) return;
     bool on = setting_.isOn();
-    auto panelOn = autoHide_->autoHide();
-    if (!panelOn || *panelOn == on) return;
+    // A panel whose settings cannot be read gets the change all the same,
+    // and says why it failed.
+    if (autoHide_->autoHide() == on) return;
     auto failure = autoHide_->setAutoHide(on);
     if (failure.empty()) return;
     log_(LogLevel::error, "Couldn't turn auto-hide " + std::string(onOff(on)) + " for " +

@@ -1,18 +1,17 @@
 #include "host/panels/PanelFinder.h"
 
-// Before Xlib, whose macros (None, Bool, ...) clash with the platform's names.
 #include <X11/Xlib.h>
+#include <glib.h>
 
 #include <algorithm>
 
 #include "host/x11/X11Properties.h"
-#include "platform/Platform.h"
 
 namespace host {
 namespace {
 
 // Long enough to gather a panel's start (several windows) into one look.
-constexpr double settleSeconds = 0.3;
+constexpr unsigned settleMilliseconds = 300;
 
 std::optional<PanelProgram> programOf(const X11WindowOwner& owner) {
     for (auto program : {PanelProgram::xfce, PanelProgram::lxqt}) {
@@ -88,7 +87,7 @@ PanelFinder::PanelFinder(X11Connection& connection) : connection_(connection) {
 
 PanelFinder::~PanelFinder() {
     if (listener_) connection_.removeEventListener(listener_);
-    if (pending_) platform::current().runLoop.cancelTimer(*pending_);
+    if (pending_) g_source_remove(pending_);
 }
 
 DockWindows PanelFinder::find() const {
@@ -115,10 +114,15 @@ DockWindows PanelFinder::find() const {
 
 void PanelFinder::listen(const XEvent& event) {
     if (!handler_ || pending_ || !isTopLevelChange(event, connection_.rootWindow())) return;
-    pending_ = platform::current().runLoop.scheduleTimer(settleSeconds, false, [this] {
-        pending_.reset();
-        if (handler_) handler_();
-    });
+    pending_ = g_timeout_add(
+        settleMilliseconds,
+        [](gpointer data) {
+            auto* self = static_cast<PanelFinder*>(data);
+            self->pending_ = 0;
+            if (self->handler_) self->handler_();
+            return G_SOURCE_REMOVE;
+        },
+        this);
 }
 
 }  // namespace host

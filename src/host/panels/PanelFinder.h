@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "host/x11/X11Connection.h"
-#include "platform/RunLoop.h"
 
 namespace host {
 
@@ -50,7 +49,7 @@ private:
     X11Connection& connection_;
     X11Connection::ListenerId listener_ = 0;
     std::function<void()> handler_;
-    std::optional<platform::TimerId> pending_;
+    unsigned pending_ = 0;  // the GLib source that calls the handler
 };
 
 }  // namespace host

@@ -11,7 +11,7 @@ constexpr const char* objectPath = "/org/xfce/Xfconf";
 constexpr const char* interfaceName = "org.xfce.Xfconf";
 constexpr const char* behaviorKey = "/autohide-behavior";
 // xfconfd answers at once; a daemon that hangs must not hold the main loop long.
-constexpr int callTimeoutMilliseconds = 1000;
+constexpr int callTimeoutMilliseconds = 500;
 
 // xfconf-query and other tools may store a number with any integer type.
 std::optional<unsigned long long> unsignedOf(GVariant* value) {

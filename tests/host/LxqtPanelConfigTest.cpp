@@ -23,7 +23,8 @@ TEST(LxqtPanelConfig, FindsTheListedPanelsAndThoseAlongTheTop) {
     EXPECT_EQ(panelNames(written), (Names{"panel1", "panel_{5d2c}"}));
     EXPECT_EQ(topPanels(written), Names{"panel1"});
     // Quotes keep commas and spaces; repeats and empty names start nothing.
-    EXPECT_EQ(panelNames("[General]\npanels=\" a,b \", c ,, c\n"), (Names{" a,b ", "c"}));
+    EXPECT_EQ(panelNames("[General]\npanels=\" a,b \", c ,, c, @@d\n"),
+              (Names{" a,b ", "c", "@d"}));
     // Without a list lxqt-panel starts panel1; keys before any section are
     // [General]'s, and the last one read counts.
     EXPECT_EQ(panelNames(""), Names{"panel1"});
@@ -32,12 +33,14 @@ TEST(LxqtPanelConfig, FindsTheListedPanelsAndThoseAlongTheTop) {
 
     // Top in any case counts; a missing position is Bottom, and so is a list.
     // Keys are case-sensitive, and of repeated sections the last key counts.
-    EXPECT_EQ(topPanels("[General]\r\npanels=a, b, c, d, e, f, my panel\r\n"
-                        "[a]\r\n  position = tOP \r\n[b]\r\n[c]\r\nposition=Top, Left\r\n"
-                        "[d]\r\nposition=Top\r\n[x]\r\n[d]\r\nposition=Left\r\n"
-                        "[e]\r\nPosition=Top\r\n[f]\r\nposition=\"Top\" ; quoted\r\n"
-                        "[ my%20panel ]\r\nposition=top\r\n"),
-              (Names{"a", "f", "my panel"}));
+    EXPECT_EQ(
+        topPanels(
+            "[General]\r\npanels=a, b, c, d, e, f, my panel\r\n"
+            "[a]\r\nposition=Left\r\n  position = tOP \r\n[b]\r\n[c]\r\nposition=Top, Left\r\n"
+            "[d]\r\nposition=Top\r\n[x]\r\n[d]\r\nposition=Left\r\n"
+            "[e]\r\nPosition=Top\r\n[f]\r\nposition=\"Top\" ; quoted\r\n"
+            "[ my%20panel ]\r\nposition=top\r\n"),
+        (Names{"a", "f", "my panel"}));
 }
 
 TEST(LxqtPanelConfig, ReadsHidableAsAQVariantBool) {
@@ -77,8 +80,8 @@ TEST(LxqtPanelConfig, SetsHidableInPlaceOrWhereQSettingsWouldAndKeepsTheRest) {
               "[p]\nZoom=1\nhidable=true\nicon=2\n");
     EXPECT_EQ(withHidable("[p] ; mine\r\nlockPanel=1\r\n", {"p"}, true),
               "[p] ; mine\r\nhidable=true\r\nlockPanel=1\r\n");
-    EXPECT_EQ(withHidable("[p]\nz=1\na=2 ; a\n\n[q]\n", {"p"}, false),
-              "[p]\nz=1\na=2 ; a\nhidable=false\n\n[q]\n");
+    EXPECT_EQ(withHidable("[p]\nz=1\na=2\ny=3 ; y\n\n[q]\n", {"p"}, false),
+              "[p]\nz=1\na=2\ny=3 ; y\nhidable=false\n\n[q]\n");
     EXPECT_EQ(withHidable("[p]", {"p"}, true), "[p]\nhidable=true\n");
 
     // A missing section is added at the end after a blank line, named as QSettings writes it.
@@ -87,11 +90,13 @@ TEST(LxqtPanelConfig, SetsHidableInPlaceOrWhereQSettingsWouldAndKeepsTheRest) {
     EXPECT_EQ(withHidable("x=1\n\n", {"p"}, false), "x=1\n\n[p]\nhidable=false\n");
     EXPECT_EQ(withHidable("", {"p", ""}, false), "[p]\nhidable=false\n");
     // An open quote or a backslash at the end would swallow what follows.
-    auto afterQuote = withHidable("[p]\nplugins=\"a", {"q"}, true);
-    EXPECT_EQ(afterQuote, "[p]\nplugins=\"a\"\n\n[q]\nhidable=true\n");
-    EXPECT_TRUE(isHidable(afterQuote, "q"));
-    EXPECT_TRUE(isHidable(withHidable("[p]\nx=a\\", {"q"}, true), "q"));
-    EXPECT_TRUE(isHidable(withHidable("[p]\na=\"a\\\r", {"p"}, true), "p"));
+    EXPECT_EQ(withHidable("[p]\nplugins=\"a", {"q"}, true),
+              "[p]\nplugins=\"a\"\n\n[q]\nhidable=true\n");
+    for (auto end : {"\\", "\\\r", "\\\r\n", "\"x\\\r", "\"x\\"}) {
+        auto text = std::string("[p]\na=") + end;
+        EXPECT_TRUE(isHidable(withHidable(text, {"p"}, true), "p")) << text;
+        EXPECT_TRUE(isHidable(withHidable(text, {"q"}, true), "q")) << text;
+    }
 }
 
 }  // namespace

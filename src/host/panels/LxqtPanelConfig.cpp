@@ -305,19 +305,18 @@ std::string applied(std::string_view text, std::vector<Edit> edits) {
     return out.append(text.substr(from));
 }
 
-// Ends the text's last line so that lines added after it stand on their own: a
-// backslash at the very end would take the line break, an open quote all after it.
+// Ends the text's last line so that lines added after it stand on their own.
+// A line that runs to the end may still be open: a backslash there takes the
+// next line break, an open quote everything after it.
 void endLastLine(std::string& text, std::string_view eol) {
     Line line, last;
     for (std::size_t pos = 0; nextLine(text, pos, line);) last = line;
-    std::string closing;
-    if (last.escaped) closing = last.escaped == '\\' ? eol : last.escaped == '\r' ? "\n" : "\r";
-    // An unclosed header runs to the end; the "]" keeps its name as it was.
+    bool runsToEnd = !text.empty() && last.end == text.size();
+    if (last.escaped) text += last.escaped == '\\' ? eol : last.escaped == '\r' ? "\n" : "\r";
+    // An unclosed header runs to the end as well; the "]" keeps its name as it was.
     bool unclosedHeader = text[last.start] == '[' && text.find(']', last.start) == npos;
-    if (last.inQuotes) closing += unclosedHeader ? "]\"" : "\"";
-    bool open = !closing.empty();
-    text += closing;
-    if (!text.empty() && (open || !isBreak(text.back()))) text += eol;
+    if (last.inQuotes) text += unclosedHeader ? "]\"" : "\"";
+    if (runsToEnd || (!text.empty() && !isBreak(text.back()))) text += eol;
 }
 
 }  // namespace

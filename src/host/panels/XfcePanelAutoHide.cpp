@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/Platform.h"
+
 namespace host {
 namespace {
 
@@ -81,12 +83,12 @@ bool isXfceTopPanel(std::string_view position, unsigned mode) {
     // The panel's own snap positions: 0 free; 1-4 the right edge (E, NE, EC,
     // SE); 5-8 the left edge (W, NW, WC, SW); 9 and 10 top and bottom centre;
     // 11 top; 12 bottom. A horizontal panel snapped to a top corner runs
-    // along the top: the default top panel is "p=6".
+    // along the top: the default top panel is "p=6". Vertical and deskbar
+    // panels stand along a side wherever they snap.
     int snap = 0, x = 0, y = 0;
     std::string text(position);
     if (std::sscanf(text.c_str(), "p=%d;x=%d;y=%d", &snap, &x, &y) != 3) return false;
-    if (snap == 9 || snap == 11) return true;
-    return mode == 0 && (snap == 2 || snap == 6);
+    return mode == 0 && (snap == 2 || snap == 6 || snap == 9 || snap == 11);
 }
 
 XfcePanelAutoHide::XfcePanelAutoHide(GDBusConnection* bus) : bus_(bus) {
@@ -145,11 +147,7 @@ std::string XfcePanelAutoHide::setAutoHide(bool on) {
     if (auto* failure = std::get_if<std::string>(&panels)) return *failure;
     for (const auto& panel : std::get<std::vector<TopPanel>>(panels)) {
         remember(panel.base, panel.behavior);
-        unsigned wanted = never;
-        if (on) {
-            auto choice = lastChoice_.find(panel.base);
-            wanted = choice == lastChoice_.end() ? always : choice->second;
-        }
+        unsigned wanted = on ? lastChoice(panel.base) : never;
         if (panel.behavior == wanted) continue;
         g_autoptr(GError) error = nullptr;
         g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
@@ -162,8 +160,23 @@ std::string XfcePanelAutoHide::setAutoHide(bool on) {
     return {};
 }
 
+// Kept across runs too: a panel switched off by us when the program last
+// ended still comes back as the user had it.
 void XfcePanelAutoHide::remember(const std::string& base, unsigned behavior) {
-    if (behavior != never) lastChoice_[base] = behavior;
+    if (behavior == never || behavior > always || lastChoice(base) == behavior) return;
+    lastChoice_[base] = behavior;
+    auto& preferences = platform::current().preferences;
+    preferences.setValue(memoryDomain, base, platform::PropertyValue(int(behavior)));
+    preferences.synchronize(memoryDomain);
+}
+
+unsigned XfcePanelAutoHide::lastChoice(const std::string& base) {
+    if (auto known = lastChoice_.find(base); known != lastChoice_.end()) return known->second;
+    auto stored = platform::current().preferences.copyValue(memoryDomain, base);
+    auto behavior = stored ? stored->integer() : std::nullopt;
+    unsigned choice = behavior && *behavior > never && *behavior <= always ? unsigned(*behavior) : always;
+    lastChoice_[base] = choice;
+    return choice;
 }
 
 void XfcePanelAutoHide::propertyChanged(const std::string& property, unsigned long long value,

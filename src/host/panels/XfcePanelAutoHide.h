@@ -30,6 +30,9 @@ public:
     static constexpr const char* channel = "xfce4-panel";
     static constexpr unsigned never = 0;
     static constexpr unsigned always = 2;
+    // Where each panel's last choice other than never is remembered, by the
+    // panel's property base ("/panels/panel-1").
+    static constexpr const char* memoryDomain = "app.tarnwick.Tarnwick.xfce4-panel";
 
     explicit XfcePanelAutoHide(GDBusConnection* bus);
     ~XfcePanelAutoHide() override;
@@ -50,6 +53,7 @@ private:
 
     TopPanels topPanels();
     void remember(const std::string& base, unsigned behavior);
+    unsigned lastChoice(const std::string& base);
     void propertyChanged(const std::string& property, unsigned long long value, bool removed);
     static void onSignal(GDBusConnection*, const char*, const char*, const char*,
                          const char* member, GVariant* parameters, void* self);
@@ -57,7 +61,7 @@ private:
     GDBusConnection* bus_;
     unsigned subscription_ = 0;
     unsigned idle_ = 0;
-    std::map<std::string, unsigned> lastChoice_;
+    std::map<std::string, unsigned> lastChoice_;  // read through from memoryDomain
 };
 
 }  // namespace host

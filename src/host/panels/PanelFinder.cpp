@@ -24,16 +24,6 @@ std::optional<PanelProgram> programOf(const X11WindowOwner& owner) {
     return std::nullopt;
 }
 
-std::vector<Window> children(Display* display, Window window) {
-    Window root = 0, parent = 0;
-    Window* list = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &list, &count)) return {};
-    std::vector<Window> windows(list, list + count);
-    if (list) XFree(list);
-    return windows;
-}
-
 bool isMappedDock(Display* display, Window window) {
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, window, &attributes)) return false;
@@ -45,9 +35,9 @@ bool isMappedDock(Display* display, Window window) {
 // clients inside the frames.
 std::vector<Window> candidateWindows(Display* display, Window root) {
     std::vector<Window> windows;
-    for (Window top : children(display, root)) {
+    for (Window top : x11Children(display, root)) {
         windows.push_back(top);
-        for (Window inner : children(display, top)) windows.push_back(inner);
+        for (Window inner : x11Children(display, top)) windows.push_back(inner);
     }
     return windows;
 }
@@ -75,12 +65,7 @@ const char* panelProgramName(PanelProgram program) {
 
 PanelFinder::PanelFinder(X11Connection& connection) : connection_(connection) {
     if (!connection_.available()) return;
-    Display* display = connection_.display();
-    Window root = connection_.rootWindow();
-    // The connection is shared: keep what other facilities selected on the root.
-    XWindowAttributes attributes{};
-    long mask = XGetWindowAttributes(display, root, &attributes) ? attributes.your_event_mask : 0;
-    XSelectInput(display, root, mask | SubstructureNotifyMask);
+    connection_.addRootEventMask(SubstructureNotifyMask);
     listener_ = connection_.addEventListener([this](const XEvent& event) { listen(event); });
     connection_.flush();
 }

@@ -31,12 +31,7 @@ std::optional<unsigned long> firstLong(Display* display, Window window, const ch
 X11ActiveWindow::X11ActiveWindow(X11Connection& connection, ChangeHandler handler)
     : connection_(connection), handler_(std::move(handler)) {
     if (!connection_.available()) return;
-    Display* display = connection_.display();
-    Window root = connection_.rootWindow();
-    // The connection is shared: keep what other facilities selected on the root.
-    XWindowAttributes attributes{};
-    long mask = XGetWindowAttributes(display, root, &attributes) ? attributes.your_event_mask : 0;
-    XSelectInput(display, root, mask | PropertyChangeMask);
+    connection_.addRootEventMask(PropertyChangeMask);
     listener_ = connection_.addEventListener([this](const XEvent& event) { listen(event); });
     lastActive_ = activeWindow();
     connection_.flush();

@@ -101,6 +101,15 @@ void X11Connection::removeEventListener(ListenerId id) {
     listeners_.erase(id);
 }
 
+void X11Connection::addRootEventMask(long mask) {
+    if (!display_) return;
+    Window root = rootWindow();
+    XWindowAttributes attributes{};
+    long current =
+        XGetWindowAttributes(display_, root, &attributes) ? attributes.your_event_mask : 0;
+    XSelectInput(display_, root, current | mask);
+}
+
 void X11Connection::flush() {
     if (display_) XFlush(display_);
 }

@@ -41,6 +41,10 @@ public:
     ListenerId addEventListener(EventListener listener);
     void removeEventListener(ListenerId id);
 
+    // Asks for more of the root window's events, keeping what other
+    // facilities of this shared connection asked for.
+    void addRootEventMask(long mask);
+
     // Sends what Xlib has buffered, so the server sees requests made outside
     // an event dispatch at once.
     void flush();

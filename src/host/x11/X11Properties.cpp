@@ -51,6 +51,16 @@ std::vector<unsigned long> x11Longs(Display* display, unsigned long window, cons
     return items;
 }
 
+std::vector<unsigned long> x11Children(Display* display, unsigned long window) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return {};
+    std::vector<unsigned long> windows(children, children + count);
+    if (children) XFree(children);
+    return windows;
+}
+
 bool x11HasWindowType(Display* display, unsigned long window, const char* typeName) {
     auto types = x11Longs(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM);
     return std::find(types.begin(), types.end(), x11Atom(display, typeName)) != types.end();

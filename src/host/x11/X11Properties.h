@@ -19,6 +19,9 @@ unsigned long x11Atom(Display* display, const char* name);
 std::vector<unsigned long> x11Longs(Display* display, unsigned long window, const char* name,
                                     unsigned long type);
 
+// The window's children, bottom to top; empty when it is gone.
+std::vector<unsigned long> x11Children(Display* display, unsigned long window);
+
 // True when _NET_WM_WINDOW_TYPE names `typeName`, e.g. "_NET_WM_WINDOW_TYPE_DOCK".
 bool x11HasWindowType(Display* display, unsigned long window, const char* typeName);
 

@@ -5,11 +5,11 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
-#include "host/x11/X11Properties.h"
-
 #include <algorithm>
 #include <optional>
 #include <string>
+
+#include "host/x11/X11Properties.h"
 
 // Levels, as the desktop's window server would report them:
 //   _NET_WM_WINDOW_TYPE_DOCK along the top edge of a monitor (y equal to the
@@ -39,24 +39,13 @@ std::optional<std::string> utf8Property(Display* display, Window window, const c
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
     Atom utf8 = x11Atom(display, "UTF8_STRING");
-    int status = XGetWindowProperty(display, window, x11Atom(display, name), 0, 1 << 16, False, utf8,
-                                    &actualType, &format, &count, &remaining, &data);
+    int status = XGetWindowProperty(display, window, x11Atom(display, name), 0, 1 << 16, False,
+                                    utf8, &actualType, &format, &count, &remaining, &data);
     if (status != Success) return std::nullopt;
     std::optional<std::string> text;
     if (actualType == utf8 && format == 8) text.emplace(reinterpret_cast<char*>(data), count);
     if (data) XFree(data);
     return text;
-}
-
-// The root's children, bottom to top.
-std::vector<Window> rootChildren(Display* display, Window root) {
-    Window rootReturn = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count)) return {};
-    std::vector<Window> windows(children, children + count);
-    if (children) XFree(children);
-    return windows;
 }
 
 struct WindowFacts {
@@ -87,7 +76,7 @@ bool isOverrideRedirect(Display* display, Window window) {
 // override-redirect children of the root, which sit above managed ones.
 // Without a window manager the root's children are the windows themselves.
 std::vector<Window> windowsBottomToTop(Display* display, Window root) {
-    std::vector<Window> children = rootChildren(display, root);
+    std::vector<Window> children = x11Children(display, root);
     auto clients = x11Longs(display, root, "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
     if (clients.empty()) return children;
     std::vector<Window> windows(clients.begin(), clients.end());

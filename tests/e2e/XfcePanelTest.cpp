@@ -76,12 +76,14 @@ protected:
 
     // The window manager and the panel, with the top panel's auto-hide
     // stored as `topBehavior` (an xfconf property line, or nothing).
-    void startXfce(const std::string& topBehavior = "") {
+    // With `waitForPanel`, returns once the panel shows as stored.
+    void startXfce(const std::string& topBehavior = "", bool waitForPanel = true) {
         support::writeFile(
             desktop->configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml",
             panelSettings(topBehavior));
         windowManager = desktop->start({"xfwm4", "--compositor=off"});
         panel = desktop->start({panelProgram});
+        if (!waitForPanel) return;
         ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, topBehavior.empty(), 10))
             << panel->stderrText();
     }
@@ -188,6 +190,32 @@ TEST_F(XfcePanelTest, AtLaunchThePanelsOwnStateIsTheSetting) {
     EXPECT_NE(tarnwick->stderrText().find("Tarnwick launched; auto-hide on,"), std::string::npos);
     EXPECT_NE(globalFile().find("<true/>"), std::string::npos);
     EXPECT_TRUE(shown(false));
+}
+
+// A panel that comes after Tarnwick is given the stored setting (rules and
+// the user have acted on it since the panel last saved its own); one that
+// ends is let go.
+TEST_F(XfcePanelTest, APanelThatStartsLaterGetsTheSettingAndOneThatEndsIsLetGo) {
+    support::writeFile(home.path() + "/config/Preferences/.GlobalPreferences.plist",
+                       plist("<key>_HIHideMenuBar</key><true/>"));
+    auto tarnwick = launch();
+    EXPECT_NE(tarnwick->stderrText().find("default: No menu bar panel we can hide (found no panel"),
+              std::string::npos)
+        << tarnwick->stderrText();
+
+    startXfce("", false);
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Menu bar panel: xfce4-panel (pid "))
+        << tarnwick->stderrText();
+    EXPECT_TRUE(shown(false));
+    EXPECT_EQ(topBehavior(), "2\n");
+
+    auto pid = panel->pid();
+    panel->signal(SIGTERM);
+    panel->wait();
+    EXPECT_TRUE(tarnwick->waitForStderr("default: Menu bar panel xfce4-panel (pid " +
+                                        std::to_string(pid) +
+                                        ") has gone; the auto-hide setting is only stored\n"))
+        << tarnwick->stderrText();
 }
 
 TEST_F(XfcePanelTest, ARuleHidesThePanelWhileItsAppIsInFrontAndQuittingPutsItBack) {

@@ -34,6 +34,13 @@ GVariant* callSession(GDBusConnection* bus, const char* method, GVariant* parame
         nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, callTimeoutMilliseconds, nullptr, nullptr);
 }
 
+// Asks the session to start or stop the panel module; its answer says nothing.
+void tellSession(GDBusConnection* bus, const char* method) {
+    GVariant* reply =
+        callSession(bus, method, g_variant_new("(s)", LxqtPanelAutoHide::panelModule));
+    if (reply) g_variant_unref(reply);
+}
+
 // The session's modules, or absent when no session manager answers.
 std::optional<std::vector<std::string>> sessionModules(GDBusConnection* bus) {
     g_autoptr(GVariant) reply = callSession(bus, "listModules", nullptr);
@@ -141,7 +148,7 @@ std::string LxqtPanelAutoHide::setAutoHide(bool on) {
     }
     // lxqt-panel saves its settings as it ends, so the file is written only
     // once the panel has stopped, and the panel started again after that.
-    g_autoptr(GVariant) reply = callSession(bus_, "stopModule", g_variant_new("(s)", panelModule));
+    tellSession(bus_, "stopModule");
     waiting_ = Waiting{on, now()};
     poll_ = platform::current().runLoop.scheduleTimer(pollSeconds, true, [this] {
         if (!startWhenStopped()) return;
@@ -170,7 +177,7 @@ bool LxqtPanelAutoHide::startWhenStopped() {
         log_(platform::LogLevel::error, "lxqt-session went away while restarting lxqt-panel");
         return true;
     }
-    g_autoptr(GVariant) reply = callSession(bus_, "startModule", g_variant_new("(s)", panelModule));
+    tellSession(bus_, "startModule");
     startedAt_ = now();
     log_(platform::LogLevel::defaultLevel,
          "Restarted lxqt-panel so that it takes the new auto-hide setting");

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "host/panels/LxqtPanelAutoHide.h"
 #include "host/panels/XfcePanelAutoHide.h"
@@ -103,12 +104,15 @@ void MenuBarPanelSync::look() {
     if (found == panel_) return;
     // Our own restart of the panel takes it away for a moment.
     if (!found && autoHide_ && autoHide_->busy()) return;
-    bool sameProgram = found && panel_ && found->program == panel_->program;
-    panel_ = found;
-    if (sameProgram) return applySetting();
+    auto previous = std::exchange(panel_, found);
+    if (found && previous && found->program == previous->program) return applySetting();
     autoHide_.reset();
-    if (!panel_) return log_(LogLevel::defaultLevel, describe(windows));
-    use(*panel_);
+    if (previous) {
+        log_(LogLevel::defaultLevel, "Menu bar panel " + panelName(*previous) +
+                                         " has gone; the auto-hide setting is only stored");
+    }
+    if (!found) return;
+    use(*found);
     applySetting();
 }
 

@@ -1,5 +1,6 @@
 #include "host/panels/PanelFinder.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <glib.h>
 
@@ -24,22 +25,19 @@ std::optional<PanelProgram> programOf(const X11WindowOwner& owner) {
     return std::nullopt;
 }
 
+// The type first: one request rules out nearly every window.
 bool isMappedDock(Display* display, Window window) {
+    if (!x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK")) return false;
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, window, &attributes)) return false;
-    return attributes.map_state == IsViewable &&
-           x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK");
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
-// Top-level windows and, under a window manager that frames them, the
-// clients inside the frames.
+// A window manager lists the clients it manages, docks among them; without
+// one the panels are children of the root.
 std::vector<Window> candidateWindows(Display* display, Window root) {
-    std::vector<Window> windows;
-    for (Window top : x11Children(display, root)) {
-        windows.push_back(top);
-        for (Window inner : x11Children(display, top)) windows.push_back(inner);
-    }
-    return windows;
+    auto clients = x11Longs(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
+    if (!clients.empty()) return clients;
+    return x11Children(display, root);
 }
 
 // Changes among the root's children, leaving out menus and tooltips, which

@@ -119,14 +119,19 @@ std::optional<bool> LxqtPanelAutoHide::autoHide() {
     return lxqt::isHidable(*text, tops.front());
 }
 
-std::string LxqtPanelAutoHide::writeConfig(bool on) {
+std::variant<std::string, LxqtPanelAutoHide::Edit> LxqtPanelAutoHide::edit(bool on) const {
     auto text = readConfig();
     if (!text) return "cannot read " + configPath_;
     auto tops = lxqt::topPanels(*text);
-    if (tops.empty()) return {};
-    auto edited = lxqt::withHidable(*text, tops, on);
-    if (edited == *text) return {};
-    if (auto failure = replaceFileContents(configPath_, edited); !failure.empty()) {
+    return Edit{*text, lxqt::withHidable(*text, tops, on)};
+}
+
+std::string LxqtPanelAutoHide::writeConfig(bool on) {
+    auto change = edit(on);
+    if (auto* failure = std::get_if<std::string>(&change)) return *failure;
+    auto& [before, after] = std::get<Edit>(change);
+    if (after == before) return {};
+    if (auto failure = replaceFileContents(configPath_, after); !failure.empty()) {
         return configPath_ + ": " + failure;
     }
     return {};
@@ -137,6 +142,9 @@ std::string LxqtPanelAutoHide::setAutoHide(bool on) {
         waiting_->value = on;
         return {};
     }
+    auto change = edit(on);
+    if (auto* failure = std::get_if<std::string>(&change)) return *failure;
+    if (std::get<Edit>(change).before == std::get<Edit>(change).after) return {};
     auto modules = sessionModules(bus_);
     if (!modules || !runsPanel(*modules)) {
         auto failure = writeConfig(on);

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "host/panels/PanelAutoHide.h"
 #include "platform/RunLoop.h"
@@ -40,6 +41,12 @@ public:
 
 private:
     std::optional<std::string> readConfig() const;
+    // The file now and as it would read with `on`, or why it cannot be read.
+    struct Edit {
+        std::string before;
+        std::string after;
+    };
+    std::variant<std::string, Edit> edit(bool on) const;
     std::string writeConfig(bool on);
     // Writes the file and starts the panel again once the session has
     // stopped it; true when done.

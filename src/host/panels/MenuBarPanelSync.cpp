@@ -65,8 +65,7 @@ void MenuBarPanelSync::start() {
     if (!panel_) {
         log_(LogLevel::defaultLevel, describe(windows));
     } else {
-        use(*panel_);
-        auto panelOn = autoHide_->autoHide();
+        auto panelOn = use(*panel_);
         if (panelOn && *panelOn != setting_.isOn()) {
             setting_.setOn(*panelOn);
             log_(LogLevel::defaultLevel, std::string("Auto-hide taken from ") +
@@ -127,7 +126,7 @@ std::optional<RunningPanel> MenuBarPanelSync::drivablePanel(const DockWindows& w
     return windows.panel;
 }
 
-void MenuBarPanelSync::use(const RunningPanel& panel) {
+std::optional<bool> MenuBarPanelSync::use(const RunningPanel& panel) {
     if (panel.program == PanelProgram::xfce) {
         autoHide_ = std::make_unique<XfcePanelAutoHide>(bus_);
     } else {
@@ -135,14 +134,12 @@ void MenuBarPanelSync::use(const RunningPanel& panel) {
             std::make_unique<LxqtPanelAutoHide>(bus_, LxqtPanelAutoHide::defaultConfigPath(), log_);
     }
     autoHide_->setChangeHandler([this] { panelChanged(); });
-    if (!autoHide_->autoHide()) {
-        log_(LogLevel::defaultLevel,
-             "Menu bar panel: " + panelName(panel) +
-                 " has no panel along the top; the auto-hide setting is only stored");
-        return;
-    }
+    auto panelOn = autoHide_->autoHide();
     log_(LogLevel::defaultLevel,
-         "Menu bar panel: " + panelName(panel) + "; its top panel follows the auto-hide setting");
+         "Menu bar panel: " + panelName(panel) +
+             (panelOn ? "; its top panel follows the auto-hide setting"
+                      : " has no panel along the top; the auto-hide setting is only stored"));
+    return panelOn;
 }
 
 // Someone changed the panel's own setting (or we did, and this is the echo,
@@ -159,9 +156,6 @@ void MenuBarPanelSync::panelChanged() {
 void MenuBarPanelSync::applySetting() {
     if (!autoHide_ || !panel_) return;
     bool on = setting_.isOn();
-    // A panel whose settings cannot be read gets the change all the same,
-    // and says why it failed.
-    if (autoHide_->autoHide() == on) return;
     auto failure = autoHide_->setAutoHide(on);
     if (failure.empty()) return;
     log_(LogLevel::error, "Couldn't turn auto-hide " + std::string(onOff(on)) + " for " +

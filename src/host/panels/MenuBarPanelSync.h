@@ -50,7 +50,8 @@ public:
 private:
     void look();
     std::optional<RunningPanel> drivablePanel(const DockWindows& windows) const;
-    void use(const RunningPanel& panel);
+    // Starts following the panel; answers its auto-hide as it stands.
+    std::optional<bool> use(const RunningPanel& panel);
     void panelChanged();
     void applySetting();
     std::string describe(const DockWindows& windows) const;

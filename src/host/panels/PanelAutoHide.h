@@ -22,8 +22,9 @@ public:
     // absent when it has no panel along the top or its settings cannot be read.
     virtual std::optional<bool> autoHide() = 0;
 
-    // Makes every top panel hide itself (or not); without one there is
-    // nothing to do. Empty on success, else why not, in words for the log.
+    // Makes every top panel hide itself (or not); a panel that already does
+    // is left alone, and without one there is nothing to do. Empty on
+    // success, else why not, in words for the log.
     virtual std::string setAutoHide(bool on) = 0;
 
     // Called on the main loop when the panel's settings may have changed,

@@ -174,7 +174,8 @@ unsigned XfcePanelAutoHide::lastChoice(const std::string& base) {
     if (auto known = lastChoice_.find(base); known != lastChoice_.end()) return known->second;
     auto stored = platform::current().preferences.copyValue(memoryDomain, base);
     auto behavior = stored ? stored->integer() : std::nullopt;
-    unsigned choice = behavior && *behavior > never && *behavior <= always ? unsigned(*behavior) : always;
+    unsigned choice =
+        behavior && *behavior > never && *behavior <= always ? unsigned(*behavior) : always;
     lastChoice_[base] = choice;
     return choice;
 }

@@ -75,13 +75,18 @@ struct CloseRequested {};
 struct Exposed {};
 // The pointer went down outside a pop-up menu window.
 struct ClickedOutside {};
+// Someone else (the window manager, a drag it runs) moved the window; where
+// its top-left corner is now, in the frame's coordinates.
+struct Moved {
+    double x = 0, y = 0;
+};
 }  // namespace WindowEvents
 
 using WindowEvent =
     std::variant<WindowEvents::MouseDown, WindowEvents::MouseUp, WindowEvents::MouseMoved,
                  WindowEvents::KeyDown, WindowEvents::KeyUp, WindowEvents::FlagsChanged,
                  WindowEvents::FocusIn, WindowEvents::FocusOut, WindowEvents::CloseRequested,
-                 WindowEvents::Exposed, WindowEvents::ClickedOutside>;
+                 WindowEvents::Exposed, WindowEvents::ClickedOutside, WindowEvents::Moved>;
 
 class WindowServer {
 public:

@@ -10,46 +10,14 @@
 #include <sstream>
 #include <thread>
 
-#include "core/AppController.h"
-#include "core/AppDelegate.h"
 #include "e2e/ScreenPixels.h"
+#include "e2e/SettingsSpots.h"
 #include "e2e/Tarnwick.h"
-#include "fakes/ProgramTest.h"
-#include "kit/Application.h"
-#include "kit/Button.h"
-#include "kit/ImageView.h"
-#include "kit/Label.h"
 #include "kit/MenuView.h"
-#include "kit/PopUpButton.h"
 #include "support/Process.h"
 #include "support/StatusPanel.h"
-#include "ui/SettingsWindowController.h"
-#include "ui/ShortcutRecorderControl.h"
 
 namespace {
-
-// Where the recorder, the Clear button and the status line sit in the
-// window, title bar included. The layout depends only on the fonts, so the
-// same window built on the fake platform answers for the real one.
-struct Spots {
-    kit::Rect recorder, clear, status, iconPopUp, previews;
-};
-
-Spots settingsWindowSpots() {
-    fakes::FakePlatform fake;
-    fake.preferences.store(fakes::FakePlatform::appDomain, "didShowSettingsOnFirstLaunch", true);
-    kit::Application app;
-    AppDelegate delegate;
-    auto& settings = fakes::launchProgram(fake, app, delegate).settingsWindowController();
-    settings.window().layoutIfNeeded();
-    // The status line wraps at 330 points and keeps two lines' room.
-    kit::Rect status{settings.statusLabel().frameInWindow().origin, {330, 32}};
-    kit::Rect on = settings.iconPreviewOn().frameInWindow(),
-              off = settings.iconPreviewOff().frameInWindow();
-    kit::Rect previews{on.origin, {off.maxX() - on.origin.x, on.size.height}};
-    return {settings.recorder().frameInWindow(), settings.clearButton().frameInWindow(), status,
-            settings.iconPopUp().frameInWindow(), previews};
-}
 
 class SettingsWindowInUse : public ::testing::Test {
 protected:
@@ -91,7 +59,7 @@ protected:
     support::TemporaryDirectory home;
     std::unique_ptr<support::ChildProcess> tarnwick;
     unsigned long window = 0;
-    Spots spots = settingsWindowSpots();
+    e2e::SettingsSpots spots = e2e::settingsWindowSpots();
 };
 
 TEST_F(SettingsWindowInUse, TypedShortcutsAreTakenRefusedAndCleared) {

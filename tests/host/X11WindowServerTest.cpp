@@ -100,6 +100,7 @@ struct Describe {
     std::string operator()(const Events::CloseRequested&) const { return "close"; }
     std::string operator()(const Events::Exposed&) const { return "exposed"; }
     std::string operator()(const Events::ClickedOutside&) const { return "clicked outside"; }
+    std::string operator()(const Events::Moved& e) const { return "moved to " + at(e.x, e.y); }
 };
 
 PixelImage picture(int width, int height, std::uint32_t colour) {
@@ -569,6 +570,15 @@ TEST_F(X11WindowServerTest, AWindowManagerIsAskedToMoveAndActivateAndNamesTheWor
     settle();
     EXPECT_EQ(manager.requests,
               (Heard{"_NET_WM_MOVERESIZE0 250 130 8 1 1", "_NET_ACTIVE_WINDOW0 1 0 0 0 0"}));
+
+    // The manager moves the window as the pointer drags it; the window hears
+    // where it went, once.
+    XMoveWindow(display, window, 310, 220);
+    XSync(display, False);
+    EXPECT_EQ(heard<Events::Moved>(window, 1), Heard{"moved to 310,220"});
+    server.setFrame(window, {320, 230, 200, 150});
+    settle();
+    EXPECT_EQ(heard<Events::Moved>(window, 0), Heard{}) << "our own moves are not news";
 
     manager.requests.clear();
     manager.leave();

@@ -704,6 +704,8 @@ void X11WindowServer::onEvent(const XEvent& event) {
         case MapNotify:
         case UnmapNotify:
             return onMapChange(event);
+        case ConfigureNotify:
+            return onConfigure(event);
         default:
             return;
     }
@@ -718,6 +720,28 @@ void X11WindowServer::onExpose(const XEvent& event) {
     if (!native) return;
     redraw(window, *native);
     deliver(window, WindowEvents::Exposed{});
+}
+
+// A window manager moves the frame it put the window in, so the window's
+// own coordinates say nothing: where it is on the root is asked.
+void X11WindowServer::onConfigure(const XEvent& event) {
+    NativeWindowId window = event.xconfigure.window;
+    NativeWindow* native = find(window);
+    if (!native) return;
+    Display* display = connection_.display();
+    int x = 0, y = 0;
+    Window child = 0;
+    X11ErrorTrap trap(display);
+    if (!XTranslateCoordinates(display, xWindow(window), connection_.rootWindow(), 0, 0, &x, &y,
+                               &child) ||
+        trap.sync() != 0) {
+        return;
+    }
+    PixelRect known = pixelRect(native->frame);
+    if (x == known.x && y == known.y) return;
+    native->frame.x = x;
+    native->frame.y = y;
+    deliver(window, WindowEvents::Moved{static_cast<double>(x), static_cast<double>(y)});
 }
 
 void X11WindowServer::onButtonPress(const XEvent& event) {

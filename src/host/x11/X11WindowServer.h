@@ -80,6 +80,7 @@ private:
 
     void onEvent(const XEvent& event);
     void onExpose(const XEvent& event);
+    void onConfigure(const XEvent& event);
     void onButtonPress(const XEvent& event);
     bool pressIsOutsidePopUps(const XEvent& event);
     void onButtonRelease(const XEvent& event);

@@ -1,0 +1,138 @@
+// The settings window under real window managers: dragged by its title bar
+// twice, it goes where the pointer takes it, and its pop-up opens under the
+// control afterwards.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+#include "Tarnwick.h"
+#include "e2e/SettingsSpots.h"
+#include "support/PrivateDesktop.h"
+#include "support/Process.h"
+
+// Last: Xlib's macros (None, Bool, ...) would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+// Reads the desktop's windows as another client does.
+class Screen {
+public:
+    explicit Screen(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+    ~Screen() {
+        if (display_) XCloseDisplay(display_);
+    }
+    Point origin(unsigned long window) {
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+        return {x, y};
+    }
+    // Where our mapped pop-up menu is, if one is.
+    std::optional<Point> popUpMenu() {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+        std::optional<Point> found;
+        for (unsigned i = 0; i < count && !found; ++i) {
+            XWindowAttributes attributes{};
+            XClassHint hint{};
+            if (!XGetWindowAttributes(display_, children[i], &attributes) ||
+                !attributes.override_redirect || attributes.map_state != IsViewable ||
+                !XGetClassHint(display_, children[i], &hint)) {
+                continue;
+            }
+            if (hint.res_name && std::string(hint.res_name) == "tarnwick")
+                found = Point{attributes.x, attributes.y};
+            if (hint.res_name) XFree(hint.res_name);
+            if (hint.res_class) XFree(hint.res_class);
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
+private:
+    Display* display_;
+};
+
+class WindowManagerTest : public ::testing::TestWithParam<std::vector<std::string>> {
+protected:
+    void SetUp() override {
+        if (!support::installed(GetParam().front())) GTEST_SKIP() << "needs " << GetParam().front();
+        desktop = std::make_unique<support::PrivateDesktop>(home.path());
+        ASSERT_TRUE(desktop->ready());
+        manager = desktop->start(GetParam());
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        tarnwick = e2e::launch(home.path(), desktop->environment());
+        ASSERT_TRUE(tarnwick->waitForStderr("Settings window shown")) << tarnwick->stderrText();
+        std::istringstream ids(
+            desktop->run({"xdotool", "search", "--name", "^Tarnwick Settings$"}));
+        ids >> window;
+        ASSERT_NE(window, 0u);
+        screen = std::make_unique<Screen>(desktop->display());
+    }
+
+    // Presses on the title bar and moves the pointer by (dx, dy) in steps,
+    // as a hand does; the window manager takes over the move.
+    void drag(int dx, int dy) {
+        auto id = std::to_string(window);
+        desktop->run({"xdotool", "mousemove", "--window", id, "200", "12", "mousedown", "1"});
+        for (int step = 1; step <= 4; ++step) {
+            desktop->run({"xdotool", "mousemove_relative", "--", std::to_string(dx / 4),
+                          std::to_string(dy / 4)});
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        }
+        desktop->run({"xdotool", "mouseup", "1"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+
+    support::TemporaryDirectory home;
+    std::unique_ptr<support::PrivateDesktop> desktop;
+    std::unique_ptr<support::ChildProcess> manager;
+    std::unique_ptr<support::ChildProcess> tarnwick;
+    std::unique_ptr<Screen> screen;
+    unsigned long window = 0;
+};
+
+TEST_P(WindowManagerTest, DraggedTwiceTheWindowFollowsThePointerAndItsPopUpOpensUnderTheControl) {
+    // Each drag moves the window at most as far as the pointer went, in its
+    // direction: a window that jumps went further.
+    for (auto [dx, dy] : {std::pair{120, 80}, std::pair{-80, 100}}) {
+        Point before = screen->origin(window);
+        drag(dx, dy);
+        Point after = screen->origin(window);
+        EXPECT_NE(after.x, before.x) << "the window did not move";
+        EXPECT_LE(std::abs(after.x - before.x), std::abs(dx));
+        EXPECT_LE(std::abs(after.y - before.y), std::abs(dy));
+        EXPECT_GE((after.x - before.x) * dx, 0);
+        EXPECT_GE((after.y - before.y) * dy, 0);
+    }
+
+    kit::Rect spot = e2e::settingsWindowSpots().iconPopUp;
+    desktop->run({"xdotool", "mousemove", "--window", std::to_string(window),
+                  std::to_string(int(spot.midX())), std::to_string(int(spot.midY())), "click",
+                  "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    auto menu = screen->popUpMenu();
+    ASSERT_TRUE(menu.has_value()) << "no pop-up menu opened";
+    Point origin = screen->origin(window);
+    // The menu opens over the button, its current item on the button's line.
+    EXPECT_NEAR(menu->x, origin.x + spot.origin.x, 40);
+    EXPECT_LE(std::abs(menu->y - (origin.y + int(spot.origin.y))), 200);
+    desktop->run({"xdotool", "key", "Escape"});
+}
+
+INSTANTIATE_TEST_SUITE_P(RealManagers, WindowManagerTest,
+                         ::testing::Values(std::vector<std::string>{"xfwm4", "--compositor=off"},
+                                           std::vector<std::string>{"openbox"}),
+                         [](const auto& info) { return info.param.front(); });
+
+}  // namespace

@@ -2,8 +2,8 @@
 
 // The application's presentation policy and whether it is active.
 //
-// Linux has no Dock: the policy is only kept here. The windows will read it
-// to set their skip-taskbar and skip-pager hints when they come.
+// Linux has no Dock: the policy is kept here, and the windows read it to
+// set their skip-taskbar and skip-pager hints.
 
 #include "platform/Activation.h"
 

@@ -36,7 +36,7 @@ struct HostPlatform::Facilities {
     X11GlobalHotKeys globalHotKeys{x11};
     HostSymbolicHotKeys symbolicHotKeys{preferences};
     ProcessToolRunner toolRunner;
-    X11WindowServer windowServer{x11};
+    X11WindowServer windowServer{x11, &activation};
     StatusNotifierBar statusBar;
     X11WindowList windowList{x11};
     X11GlobalEventMonitor globalEventMonitor{x11};

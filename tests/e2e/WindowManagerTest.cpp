@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "support/Process.h"
 
 // Last: Xlib's macros (None, Bool, ...) would clash with the names above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -35,6 +37,23 @@ public:
         Window child = 0;
         XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
         return {x, y};
+    }
+    // The window's _NET_WM_STATE, as the window manager keeps it.
+    std::vector<std::string> states(unsigned long window) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
+                           &type, &format, &count, &after, &data);
+        std::vector<std::string> names;
+        for (unsigned long i = 0; data && format == 32 && i < count; ++i) {
+            char* name = XGetAtomName(display_, reinterpret_cast<Atom*>(data)[i]);
+            names.push_back(name);
+            XFree(name);
+        }
+        if (data) XFree(data);
+        return names;
     }
     // Where our mapped pop-up menu is, if one is.
     std::optional<Point> popUpMenu() {
@@ -102,7 +121,12 @@ protected:
     unsigned long window = 0;
 };
 
-TEST_P(WindowManagerTest, DraggedTwiceTheWindowFollowsThePointerAndItsPopUpOpensUnderTheControl) {
+TEST_P(WindowManagerTest, TheSettingsWindowStaysOutOfTaskListsFollowsDragsAndOpensPopUpsInPlace) {
+    // Tarnwick has no Dock icon: its window stays out of task lists.
+    auto states = screen->states(window);
+    EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
+    EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_PAGER"), states.end());
+
     // Each drag moves the window at most as far as the pointer went, in its
     // direction: a window that jumps went further.
     for (auto [dx, dy] : {std::pair{120, 80}, std::pair{-80, 100}}) {

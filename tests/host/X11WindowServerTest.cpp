@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/HostActivation.h"
 #include "host/x11/X11WindowServer.h"
 #include "platform/ModifierFlags.h"
 #include "support/Process.h"
@@ -323,6 +324,34 @@ TEST_F(X11WindowServerTest, WindowsTellTheDesktopWhatTheyAreAndWhereTheyGo) {
     host::X11ErrorTrap trap(observer.display());
     observer.attributes(modal);
     EXPECT_EQ(trap.sync(), BadWindow);
+}
+
+// An application without a Dock icon stays out of task lists and pagers,
+// and its dialogs belong to the window they were opened from.
+TEST_F(X11WindowServerTest, AnAccessorysWindowsSkipTheTaskListAndDialogsBelongToTheirWindow) {
+    host::HostActivation activation;
+    activation.setPolicy(platform::ActivationPolicy::accessory);
+    host::X11WindowServer accessory{connection, &activation};
+    NativeWindowId settings = accessory.createWindow(NativeWindowKind::normal, "Settings", {60, 60, 300, 200}, {});
+    NativeWindowId alert = accessory.createWindow(NativeWindowKind::modal, "Alert", {80, 80, 200, 100}, {});
+    accessory.show(settings, false);
+    accessory.show(alert, true);
+    settle(0);
+    EXPECT_EQ(observer.atoms(settings, "_NET_WM_STATE"),
+              (Heard{"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}));
+    EXPECT_EQ(observer.atoms(alert, "_NET_WM_STATE"), (Heard{"_NET_WM_STATE_MODAL", "_NET_WM_STATE_ABOVE",
+                                                             "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}));
+    Window owner = 0;
+    ASSERT_TRUE(XGetTransientForHint(observer.display(), alert, &owner));
+    EXPECT_EQ(owner, settings);
+
+    // A regular application's windows are listed.
+    NativeWindowId listed = open(NativeWindowKind::normal, {90, 90, 100, 100});
+    server.show(listed, false);
+    settle(0);
+    EXPECT_EQ(observer.atoms(listed, "_NET_WM_STATE"), Heard{});
+    accessory.destroyWindow(alert);
+    accessory.destroyWindow(settings);
 }
 
 TEST_F(X11WindowServerTest, AWindowShowsItsPictureEvenAfterBeingCovered) {

@@ -65,6 +65,8 @@ enum AtomName {
     netWmState,
     netWmStateModal,
     netWmStateAbove,
+    netWmStateSkipTaskbar,
+    netWmStateSkipPager,
     netActiveWindow,
     netWmMoveResize,
     netSupported,
@@ -88,6 +90,8 @@ const char* const atomNames[atomCount] = {
     "_NET_WM_STATE",
     "_NET_WM_STATE_MODAL",
     "_NET_WM_STATE_ABOVE",
+    "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_SKIP_PAGER",
     "_NET_ACTIVE_WINDOW",
     "_NET_WM_MOVERESIZE",
     "_NET_SUPPORTED",
@@ -374,7 +378,8 @@ struct X11WindowServer::NativeWindow {
     bool focused = false;
 };
 
-X11WindowServer::X11WindowServer(X11Connection& connection) : connection_(connection) {
+X11WindowServer::X11WindowServer(X11Connection& connection, const platform::Activation* activation)
+    : connection_(connection), activation_(activation) {
     Display* display = connection_.display();
     if (!display) return;
     // A held key then repeats its press without releases in between.
@@ -457,6 +462,7 @@ NativeWindowId X11WindowServer::createWindow(NativeWindowKind kind, const std::s
     NativeWindow& created = *native;
     windows_.emplace(window, std::move(native));
     applyKindProperties(window, kind);
+    applyStates(window, created);
     applyTitle(window, title);
     applyFrame(window, created);
     return window;
@@ -466,6 +472,7 @@ void X11WindowServer::destroyWindow(NativeWindowId window) {
     auto found = windows_.find(window);
     if (found == windows_.end()) return;
     forgetPopUp(window);
+    std::erase(shownOrder_, window);
     Display* display = connection_.display();
     XFreeGC(display, found->second->gc);
     XDestroyWindow(display, xWindow(window));
@@ -491,6 +498,9 @@ void X11WindowServer::setFrame(NativeWindowId window, const ScreenFrame& frame) 
 void X11WindowServer::show(NativeWindowId window, bool makeKey) {
     NativeWindow* native = find(window);
     if (!native) return;
+    if (!native->mapped) applyStates(window, *native);
+    std::erase(shownOrder_, window);
+    shownOrder_.push_back(window);
     XMapRaised(connection_.display(), xWindow(window));
     if (native->kind == NativeWindowKind::popUpMenu) {
         std::erase(popUps_, window);
@@ -510,6 +520,7 @@ void X11WindowServer::hide(NativeWindowId window) {
     native->mapped = false;
     native->focusWhenMapped = false;
     forgetPopUp(window);
+    std::erase(shownOrder_, window);
     Display* display = connection_.display();
     // Also tells a window manager that the window is gone, not just minimised.
     XWithdrawWindow(display, xWindow(window), DefaultScreen(display));
@@ -597,9 +608,35 @@ void X11WindowServer::applyKindProperties(NativeWindowId window, NativeWindowKin
                 : kind == NativeWindowKind::modal ? atoms[netWmWindowTypeDialog]
                                                   : atoms[netWmWindowTypePopupMenu];
     setLongs(display, window, atoms[netWmWindowType], XA_ATOM, {type});
-    if (kind != NativeWindowKind::modal) return;
-    setLongs(display, window, atoms[netWmState], XA_ATOM,
-             {atoms[netWmStateModal], atoms[netWmStateAbove]});
+}
+
+// Read by a window manager as the window is mapped: a dialog stays above the
+// window it belongs to, and an application without a Dock icon keeps its
+// windows out of task lists and pagers.
+void X11WindowServer::applyStates(NativeWindowId window, const NativeWindow& native) {
+    if (native.kind == NativeWindowKind::popUpMenu) return;
+    Display* display = connection_.display();
+    const Atoms& atoms = *atoms_;
+    std::vector<unsigned long> states;
+    if (native.kind == NativeWindowKind::modal) {
+        states = {atoms[netWmStateModal], atoms[netWmStateAbove]};
+        if (auto owner = lastShownNormalWindow(window)) {
+            XSetTransientForHint(display, xWindow(window), xWindow(*owner));
+        }
+    }
+    if (activation_ && activation_->policy() != platform::ActivationPolicy::regular) {
+        states.insert(states.end(), {atoms[netWmStateSkipTaskbar], atoms[netWmStateSkipPager]});
+    }
+    setLongs(display, window, atoms[netWmState], XA_ATOM, states);
+}
+
+std::optional<NativeWindowId> X11WindowServer::lastShownNormalWindow(NativeWindowId except) const {
+    for (auto shown = shownOrder_.rbegin(); shown != shownOrder_.rend(); ++shown) {
+        if (*shown == except) continue;
+        auto found = windows_.find(*shown);
+        if (found != windows_.end() && found->second->kind == NativeWindowKind::normal) return *shown;
+    }
+    return std::nullopt;
 }
 
 void X11WindowServer::deliver(NativeWindowId window, const platform::WindowEvent& event) {

@@ -13,17 +13,22 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
 #include "host/x11/X11Connection.h"
+#include "platform/Activation.h"
 #include "platform/WindowServer.h"
 
 namespace host {
 
 class X11WindowServer : public platform::WindowServer {
 public:
-    explicit X11WindowServer(X11Connection& connection);
+    // With `activation`, windows follow the application's policy: an
+    // accessory's windows stay out of task lists.
+    explicit X11WindowServer(X11Connection& connection,
+                             const platform::Activation* activation = nullptr);
     ~X11WindowServer() override;
     X11WindowServer(const X11WindowServer&) = delete;
     X11WindowServer& operator=(const X11WindowServer&) = delete;
@@ -68,6 +73,8 @@ private:
     void applyFrame(platform::NativeWindowId window, NativeWindow& native);
     void applyTitle(platform::NativeWindowId window, const std::string& title);
     void applyKindProperties(platform::NativeWindowId window, platform::NativeWindowKind kind);
+    void applyStates(platform::NativeWindowId window, const NativeWindow& native);
+    std::optional<platform::NativeWindowId> lastShownNormalWindow(platform::NativeWindowId except) const;
     void deliver(platform::NativeWindowId window, const platform::WindowEvent& event);
     void redraw(platform::NativeWindowId window, NativeWindow& native);
 
@@ -100,6 +107,9 @@ private:
     platform::NativeWindowId nextOffscreenWindow_ = 1;
     // Shown pop-up menus in the order they appeared; the last holds the pointer.
     std::vector<platform::NativeWindowId> popUps_;
+    // Our windows as they were last shown, oldest first; dialogs belong to the newest.
+    std::vector<platform::NativeWindowId> shownOrder_;
+    const platform::Activation* activation_;
     Press lastPress_;
     // Keys that are down: with detectable auto-repeat a repeat is a second
     // press without a release.

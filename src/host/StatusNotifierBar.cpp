@@ -454,10 +454,9 @@ struct StatusNotifierBar::Bus {
         StatusItemId item;
         Item* find() const { return bar->find(item); }
     };
-    struct PendingClick {
+    struct Pending {
         StatusNotifierBar* bar;
-        StatusItemId item;
-        int entry;
+        std::function<void()> work;
         unsigned source;
     };
     using MenuMethod = void (*)(Route, Item&, GVariant*, GDBusMethodInvocation*);
@@ -519,12 +518,19 @@ struct StatusNotifierBar::Bus {
         return value;
     }
 
-    // Panels open the menu themselves; clicks on the item need no answer
-    // beyond an empty reply.
+    // Most panels open the exported menu themselves. One that calls Activate
+    // (a left click, on LXQt) or ContextMenu instead gets the same menu, shown
+    // by us where it clicked; the other calls need nothing.
     static void callItemMethod(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                               const gchar*, GVariant*, GDBusMethodInvocation* invocation,
-                               gpointer) {
+                               const gchar* method, GVariant* parameters,
+                               GDBusMethodInvocation* invocation, gpointer data) {
         g_dbus_method_invocation_return_value(invocation, nullptr);
+        bool showsMenu = g_str_equal(method, "Activate") || g_str_equal(method, "ContextMenu");
+        if (!showsMenu || !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(ii)"))) return;
+        gint32 x = 0, y = 0;
+        g_variant_get(parameters, "(ii)", &x, &y);
+        Route target = route(data);
+        target.bar->queue([target, x, y] { target.bar->deliverMenuRequest(target.item, x, y); });
     }
 
     static void callMenuMethod(GDBusConnection*, const gchar*, const gchar*, const gchar*,
@@ -680,14 +686,15 @@ struct StatusNotifierBar::Bus {
         if (Item* item = route(data).find()) item->watcherRuns = false;
     }
 
-    static gboolean deliverClick(gpointer data) {
-        auto* click = static_cast<PendingClick*>(data);
-        click->bar->pendingClicks_.erase(click->source);
-        click->bar->deliverClick(click->item, click->entry);
+    static gboolean runPending(gpointer data) {
+        auto* pending = static_cast<Pending*>(data);
+        pending->bar->pending_.erase(pending->source);
+        auto work = pending->work;  // the work may remove the bar's items, not this copy
+        work();
         return G_SOURCE_REMOVE;
     }
 
-    static void freeClick(gpointer data) { delete static_cast<PendingClick*>(data); }
+    static void freePending(gpointer data) { delete static_cast<Pending*>(data); }
 };
 
 StatusNotifierBar::StatusNotifierBar()
@@ -701,7 +708,7 @@ StatusNotifierBar::StatusNotifierBar(GDBusConnection* connection)
 }
 
 StatusNotifierBar::~StatusNotifierBar() {
-    for (auto source : pendingClicks_) g_source_remove(source);
+    for (auto source : pending_) g_source_remove(source);
     for (auto& [id, item] : items_) withdraw(*item);
     if (interfaces_) g_dbus_node_info_unref(interfaces_);
     if (connection_) g_object_unref(connection_);
@@ -854,7 +861,8 @@ bool StatusNotifierBar::menuEvent(StatusItemId itemId, int entryId, std::string_
     auto entry = item->menu.find(entryId);
     if (entry == item->menu.end()) return false;
     if (eventId == "clicked") {
-        if (entry->second.clickable) queueClick(itemId, entryId);
+        if (entry->second.clickable)
+            queue([this, itemId, entryId] { deliverClick(itemId, entryId); });
         return true;
     }
     if (eventId == "opened") {
@@ -882,13 +890,20 @@ void StatusNotifierBar::menuWillOpen(StatusItemId itemId, int menuId) {
     callback(menuId);
 }
 
-// The action may run a modal loop (an alert, a window); the panel has its
-// answer before it starts.
-void StatusNotifierBar::queueClick(StatusItemId item, int entryId) {
-    auto* click = new Bus::PendingClick{this, item, entryId, 0};
-    click->source =
-        g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, Bus::deliverClick, click, Bus::freeClick);
-    pendingClicks_.insert(click->source);
+// The work may run a modal loop (an alert, a window, a menu); the panel has
+// its answer before it starts.
+void StatusNotifierBar::queue(std::function<void()> work) {
+    auto* pending = new Bus::Pending{this, std::move(work), 0};
+    pending->source =
+        g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, Bus::runPending, pending, Bus::freePending);
+    pending_.insert(pending->source);
+}
+
+void StatusNotifierBar::deliverMenuRequest(StatusItemId itemId, int x, int y) {
+    Item* item = find(itemId);
+    if (!item || !item->callbacks.menuRequested) return;
+    auto callback = item->callbacks.menuRequested;
+    callback(x, y);
 }
 
 // The menu may have changed since the click; an entry that is gone or no

@@ -12,6 +12,7 @@
 // - Panels open the menu themselves (ItemIsMenu), so Activate and
 //   ContextMenu have nothing to do.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -74,14 +75,15 @@ private:
     // Answers whether the menu changed, so the panel must fetch it again.
     bool menuAboutToShow(platform::StatusItemId item, int menuId);
     void menuWillOpen(platform::StatusItemId item, int menuId);
-    void queueClick(platform::StatusItemId item, int entryId);
+    void queue(std::function<void()> work);
     void deliverClick(platform::StatusItemId item, int entryId);
+    void deliverMenuRequest(platform::StatusItemId item, int x, int y);
 
     GDBusConnection* connection_ = nullptr;
     GDBusNodeInfo* interfaces_ = nullptr;
     std::map<platform::StatusItemId, std::unique_ptr<Item>> items_;
     platform::StatusItemId nextItem_ = 1;
-    std::set<unsigned> pendingClicks_;  // idle sources
+    std::set<unsigned> pending_;  // idle sources of queued work
 };
 
 }  // namespace host

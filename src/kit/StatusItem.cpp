@@ -1,6 +1,7 @@
 #include "kit/StatusItem.h"
 
 #include "kit/Application.h"
+#include "kit/View.h"
 #include "platform/Platform.h"
 
 namespace kit {
@@ -8,7 +9,8 @@ namespace {
 
 platform::StatusBar::Callbacks callbacksFor(const std::shared_ptr<StatusItem*>& alive,
                                             void (StatusItem::*willOpen)(int),
-                                            void (StatusItem::*clicked)(int)) {
+                                            void (StatusItem::*clicked)(int),
+                                            void (StatusItem::*requested)(int, int)) {
     std::weak_ptr<StatusItem*> weak = alive;
     return {
         .menuWillOpen =
@@ -18,6 +20,10 @@ platform::StatusBar::Callbacks callbacksFor(const std::shared_ptr<StatusItem*>& 
         .entryClicked =
             [weak, clicked](int entryId) {
                 if (auto item = weak.lock()) ((*item)->*clicked)(entryId);
+            },
+        .menuRequested =
+            [weak, requested](int x, int y) {
+                if (auto item = weak.lock()) ((*item)->*requested)(x, y);
             },
     };
 }
@@ -30,8 +36,8 @@ std::unique_ptr<StatusItem> StatusItem::create(double length) {
 
 StatusItem::StatusItem(platform::StatusBar& statusBar, double length)
     : statusBar_(statusBar),
-      id_(statusBar.addItem(
-          callbacksFor(alive_, &StatusItem::menuWillOpen, &StatusItem::entryClicked))),
+      id_(statusBar.addItem(callbacksFor(alive_, &StatusItem::menuWillOpen,
+                                         &StatusItem::entryClicked, &StatusItem::menuRequested))),
       length_(length),
       button_(statusBar, id_) {}
 
@@ -54,6 +60,18 @@ void StatusItem::menuWillOpen(int menuId) {
     if (!opening) return;
     if (opening->delegate()) opening->delegate()->menuNeedsUpdate(*opening);
     menuDidChange();
+}
+
+// The menu shown by us, as the desktop would have: updated by its delegate
+// first, its choice sent like a click on the desktop's copy. A view outside
+// any window stands for the screen point.
+void StatusItem::menuRequested(int x, int y) {
+    if (!menu_) return;
+    std::weak_ptr<StatusItem*> alive = alive_;
+    View screen;
+    menu_->popUp(nullptr, {double(x), double(y)}, screen);
+    // The chosen action may have removed the item.
+    if (!alive.expired()) menuDidChange();
 }
 
 void StatusItem::entryClicked(int entryId) {

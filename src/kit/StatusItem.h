@@ -48,6 +48,7 @@ private:
     StatusItem(platform::StatusBar& statusBar, double length);
     void menuWillOpen(int menuId);
     void entryClicked(int entryId);
+    void menuRequested(int x, int y);
 
     // The desktop's calls may arrive after we are gone; they then do nothing.
     std::shared_ptr<StatusItem*> alive_ = std::make_shared<StatusItem*>(this);

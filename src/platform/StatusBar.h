@@ -40,6 +40,9 @@ public:
         std::function<void(int menuId)> menuWillOpen;
         // An entry was chosen.
         std::function<void(int entryId)> entryClicked;
+        // The desktop asks the item to show its menu itself at this point of
+        // the screen (a panel that does not open the menu it was given).
+        std::function<void(int x, int y)> menuRequested;
     };
 
     virtual ~StatusBar() = default;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -151,6 +153,36 @@ TEST_F(LxqtPanelTest, WithoutTheSessionTheChangeWaitsAndEditsFromOutsideAreFollo
     ASSERT_TRUE(tarnwick->waitForStderr("default: Auto-hide changed in lxqt-panel: off\n"))
         << tarnwick->stderrText();
     EXPECT_NE(globalFile().find("<false/>"), std::string::npos);
+}
+
+// lxqt-panel calls Activate on a left click instead of opening the menu it
+// was given: Tarnwick shows the same menu itself, and nothing else changes.
+TEST_F(LxqtPanelTest, ALeftClickOnTheIconOpensTarnwicksMenuAndChangesNothing) {
+    std::string settings = panelSettings;
+    settings.replace(settings.find("plugins=spacer, clock"), 21, "plugins=spacer, clock, statusnotifier");
+    support::writeFile(configFile(), settings + "\n[statusnotifier]\ntype=statusnotifier\n");
+    auto panel = desktop->start({panelProgram});
+    ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, true, 10)) << panel->stderrText();
+    auto tarnwick = e2e::launch(home.path(), desktop->environment());
+    // The icon is the last thing on the top panel.
+    auto windows = e2e::panelWindows(desktop->display(), panelProgram);
+    auto top = std::min_element(windows.begin(), windows.end(), [](auto& a, auto& b) { return a.y < b.y; });
+    ASSERT_NE(top, windows.end());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    desktop->run({"xdotool", "mousemove", std::to_string(top->x + top->width - 14),
+                  std::to_string(top->y + top->height / 2), "click", "1"});
+
+    std::optional<e2e::PanelWindow> menu;
+    for (int attempt = 0; attempt < 40 && !menu; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        menu = e2e::tarnwickMenu(desktop->display());
+    }
+    ASSERT_TRUE(menu.has_value()) << tarnwick->stderrText();
+    EXPECT_NEAR(menu->x, top->x + top->width - 14, 300);
+    desktop->run({"xdotool", "key", "Escape"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(e2e::tarnwickMenu(desktop->display()).has_value());
+    EXPECT_EQ(tarnwick->stderrText().find("Toggled"), std::string::npos) << tarnwick->stderrText();
 }
 
 }  // namespace

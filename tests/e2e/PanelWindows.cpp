@@ -78,6 +78,23 @@ std::vector<PanelWindow> panelWindows(const std::string& displayName, const std:
     return found;
 }
 
+std::optional<PanelWindow> tarnwickMenu(const std::string& displayName) {
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (!display) return std::nullopt;
+    std::optional<PanelWindow> found;
+    for (Window window : children(display, DefaultRootWindow(display))) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, window, &attributes) || !attributes.override_redirect ||
+            attributes.map_state != IsViewable || !hasClass(display, window, "tarnwick")) {
+            continue;
+        }
+        found = PanelWindow{attributes.x, attributes.y, attributes.width, attributes.height};
+        break;
+    }
+    XCloseDisplay(display);
+    return found;
+}
+
 bool topPanelShown(const std::string& display, const std::string& program) {
     auto windows = panelWindows(display, program);
     return std::any_of(windows.begin(), windows.end(), [](const PanelWindow& window) {

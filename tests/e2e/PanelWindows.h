@@ -1,8 +1,9 @@
 #pragma once
 
-// Where a desktop panel's windows are, read from the X server: what a
-// person sees of a panel that hides itself.
+// Where a desktop panel's windows are, and Tarnwick's menus, read from the
+// X server: what a person sees.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,9 @@ bool topPanelHidden(const std::string& display, const std::string& program);
 // Waits up to `seconds` for the top panel to be shown (or hidden).
 bool waitForTopPanel(const std::string& display, const std::string& program, bool shown,
                      double seconds);
+
+// Where a pop-up menu of Tarnwick's is open on the display (its top-left
+// corner), if one is.
+std::optional<PanelWindow> tarnwickMenu(const std::string& display);
 
 }  // namespace e2e

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Tarnwick.h"
+#include "e2e/PanelWindows.h"
 #include "e2e/SettingsSpots.h"
 #include "support/PrivateDesktop.h"
 #include "support/Process.h"
@@ -55,29 +56,6 @@ public:
         if (data) XFree(data);
         return names;
     }
-    // Where our mapped pop-up menu is, if one is.
-    std::optional<Point> popUpMenu() {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-        std::optional<Point> found;
-        for (unsigned i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes{};
-            XClassHint hint{};
-            if (!XGetWindowAttributes(display_, children[i], &attributes) ||
-                !attributes.override_redirect || attributes.map_state != IsViewable ||
-                !XGetClassHint(display_, children[i], &hint)) {
-                continue;
-            }
-            if (hint.res_name && std::string(hint.res_name) == "tarnwick")
-                found = Point{attributes.x, attributes.y};
-            if (hint.res_name) XFree(hint.res_name);
-            if (hint.res_class) XFree(hint.res_class);
-        }
-        if (children) XFree(children);
-        return found;
-    }
-
 private:
     Display* display_;
 };
@@ -145,7 +123,7 @@ TEST_P(WindowManagerTest, TheSettingsWindowStaysOutOfTaskListsFollowsDragsAndOpe
                   std::to_string(int(spot.midX())), std::to_string(int(spot.midY())), "click",
                   "1"});
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    auto menu = screen->popUpMenu();
+    auto menu = e2e::tarnwickMenu(desktop->display());
     ASSERT_TRUE(menu.has_value()) << "no pop-up menu opened";
     Point origin = screen->origin(window);
     // The menu opens over the button, its current item on the button's line.

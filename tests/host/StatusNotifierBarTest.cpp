@@ -232,7 +232,8 @@ protected:
                             [this](int entryId) {
                                 clicked.push_back(entryId);
                                 if (onClick) onClick(entryId);
-                            }});
+                            },
+                            [this](int x, int y) { menuRequests.push_back({x, y}); }});
         name = bar.busName(item);
         ASSERT_TRUE(pumpUntil([&] { return panel.hasOwner(name); })) << name;
     }
@@ -270,6 +271,7 @@ protected:
     std::string name;
     std::vector<int> opened;
     std::vector<int> clicked;
+    std::vector<std::pair<int, int>> menuRequests;
     std::function<void(int)> onOpen;
     std::function<void(int)> onClick;
 };
@@ -426,6 +428,19 @@ TEST_F(StatusNotifierBarTest, ClickRunsTheEntrysActionAfterThePanelHasItsAnswer)
     ASSERT_TRUE(pumpUntil([&] { return clicked.size() == 2; }));
     pumpUntil([] { return false; }, 0.1);
     EXPECT_EQ(clicked, (std::vector<int>{9, 3}));
+
+    // A panel that calls Activate (LXQt's left click) or ContextMenu instead
+    // of opening the menu asks the program to show it there; a middle click
+    // and a call of another shape ask for nothing.
+    auto itemCall = [&](const char* method, GVariant* parameters) {
+        return panel.call(name, "/StatusNotifierItem", Bar::itemInterface, method, parameters);
+    };
+    EXPECT_TRUE(itemCall("Activate", g_variant_new("(ii)", 1200, 14)));
+    EXPECT_TRUE(itemCall("ContextMenu", g_variant_new("(ii)", 30, 790)));
+    itemCall("SecondaryActivate", g_variant_new("(ii)", 5, 5));
+    ASSERT_TRUE(pumpUntil([&] { return menuRequests.size() == 2; }));
+    pumpUntil([] { return false; }, 0.1);
+    EXPECT_EQ(menuRequests, (std::vector<std::pair<int, int>>{{1200, 14}, {30, 790}}));
 }
 
 TEST_F(StatusNotifierBarTest, NewMenuSendsLayoutAndPropertyChangesOnlyWhenItChanged) {

@@ -47,6 +47,11 @@ public:
     void setKeyEquivalent(std::string keyEquivalent) { keyEquivalent_ = std::move(keyEquivalent); }
     std::uint64_t keyEquivalentModifierMask() const { return modifierMask_; }
     void setKeyEquivalentModifierMask(std::uint64_t mask) { modifierMask_ = mask; }
+    // The key equivalent is also a global hot key, so it works outside our
+    // own windows: a desktop that shows this menu in its panel shows it too.
+    // Other key equivalents work only in our windows and menus.
+    bool keyEquivalentIsGlobal() const { return globalKeyEquivalent_; }
+    void setKeyEquivalentIsGlobal(bool global) { globalKeyEquivalent_ = global; }
     // Null: the action travels the responder chain.
     Responder* target() const { return target_; }
     void setTarget(Responder* target) { target_ = target; }
@@ -77,6 +82,7 @@ private:
     Action action_;
     std::string keyEquivalent_;
     std::uint64_t modifierMask_ = KeyModifier::command;
+    bool globalKeyEquivalent_ = false;
     Responder* target_ = nullptr;
     bool separator_ = false;
     bool sectionHeader_ = false;

@@ -44,9 +44,11 @@ MenuItem* findLive(const Menu& menu, const MenuItem* wanted) {
 
 }  // namespace
 
+// The panel shows the menu in its own process, where only a global hot key
+// still works; a hint for any other key would promise nothing.
 std::vector<std::string> StatusMenuTree::shortcut(const MenuItem& item) {
     const std::string& key = item.keyEquivalent();
-    if (key.empty()) return {};
+    if (key.empty() || !item.keyEquivalentIsGlobal()) return {};
     auto mask = item.keyEquivalentModifierMask();
     std::vector<std::string> names;
     if (mask & KeyModifier::control) names.push_back("Control");

@@ -105,6 +105,8 @@ void StatusItemController::showHotKeyInMenu() {
     }
     autoHideItem_->setKeyEquivalent(keyEquivalent.value_or(""));
     autoHideItem_->setKeyEquivalentModifierMask(keyEquivalent ? modifiers : 0);
+    // The active shortcut is registered system-wide (see HotKeyCenter).
+    autoHideItem_->setKeyEquivalentIsGlobal(keyEquivalent.has_value());
     statusItem_->menuDidChange();
 }
 

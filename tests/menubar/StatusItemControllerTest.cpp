@@ -110,8 +110,9 @@ TEST_F(StatusItemControllerTest, TheMenuHoldsItsItemsInOrder) {
                                         "Check for Updates\u2026", "Quit Tarnwick"}));
     EXPECT_EQ(entry("Right-click Menu Bar to Toggle").toolTip,
               "Control-click works too. Clicks on status items and open menus are left alone.");
-    EXPECT_EQ(entry("Settings\u2026").shortcut, (std::vector<std::string>{"Super", "comma"}));
-    EXPECT_EQ(entry("Quit Tarnwick").shortcut, (std::vector<std::string>{"Super", "q"}));
+    // Their key equivalents work only in our own windows, not in the panel.
+    EXPECT_TRUE(entry("Settings\u2026").shortcut.empty());
+    EXPECT_TRUE(entry("Quit Tarnwick").shortcut.empty());
 }
 
 TEST_F(StatusItemControllerTest, AutoHideMenuBarFlipsTheSettingAndItsCheckMarkAtOnce) {

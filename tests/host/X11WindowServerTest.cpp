@@ -153,11 +153,19 @@ public:
         XDestroyImage(image);
         return value;
     }
-    // Whether the pointer is free for the taking, as another application finds it.
+    // Whether the pointer and the keyboard are free for the taking, as
+    // another application finds them.
     bool pointerIsFree() {
         int status = XGrabPointer(display_, connection_.rootWindow(), False, ButtonPressMask,
                                   GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
         XUngrabPointer(display_, CurrentTime);
+        XSync(display_, False);
+        return status == GrabSuccess;
+    }
+    bool keyboardIsFree() {
+        int status = XGrabKeyboard(display_, connection_.rootWindow(), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime);
+        XUngrabKeyboard(display_, CurrentTime);
         XSync(display_, False);
         return status == GrabSuccess;
     }
@@ -493,6 +501,10 @@ TEST_F(X11WindowServerTest, AShownPopUpMenuTakesEveryPressUntilItGoes) {
     server.show(menu, false);
     settle();
     EXPECT_FALSE(observer.pointerIsFree());
+    EXPECT_FALSE(observer.keyboardIsFree());
+    // Keys reach the menu, though it never had the focus.
+    xdotool({"key", "Escape"});
+    EXPECT_EQ(heard<Events::KeyDown>(menu, 1).size(), 1u);
 
     xdotool({"mousemove", "--window", id(menu), "10", "12", "click", "1"});
     EXPECT_EQ((heard<Events::MouseDown, Events::MouseUp>(menu, 2)),
@@ -507,6 +519,7 @@ TEST_F(X11WindowServerTest, AShownPopUpMenuTakesEveryPressUntilItGoes) {
     server.hide(menu);
     settle();
     EXPECT_TRUE(observer.pointerIsFree());
+    EXPECT_TRUE(observer.keyboardIsFree());
     xdotool({"mousemove", "110", "110", "click", "1"});
     EXPECT_EQ(heard<Events::MouseDown>(window, 1), Heard{"down 1 at 10,10 x1 -"});
     EXPECT_EQ(heard<Events::ClickedOutside>(menu, 0), Heard{});

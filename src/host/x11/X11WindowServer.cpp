@@ -672,17 +672,21 @@ void X11WindowServer::focus(NativeWindowId window) {
 }
 
 // A menu hears every press while it is shown: presses outside it are how it
-// learns to close.
+// learns to close. It takes the keys too, wherever the focus was, so typing
+// chooses in the menu and Escape closes it, as in any desktop's menus.
 void X11WindowServer::grabPointerForLastPopUp() {
     Display* display = connection_.display();
     if (popUps_.empty()) {
         XUngrabPointer(display, CurrentTime);
+        XUngrabKeyboard(display, CurrentTime);
         return;
     }
     // Someone else's grab is not waited for: the menu then hears only
     // presses inside it.
-    XGrabPointer(display, xWindow(popUps_.back()), True, pointerEvents, GrabModeAsync,
-                 GrabModeAsync, None, None, CurrentTime);
+    Window menu = xWindow(popUps_.back());
+    XGrabPointer(display, menu, True, pointerEvents, GrabModeAsync, GrabModeAsync, None, None,
+                 CurrentTime);
+    XGrabKeyboard(display, menu, True, GrabModeAsync, GrabModeAsync, CurrentTime);
 }
 
 void X11WindowServer::forgetPopUp(NativeWindowId window) {

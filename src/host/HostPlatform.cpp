@@ -15,6 +15,7 @@
 #include "host/x11/X11Connection.h"
 #include "host/x11/X11GlobalEventMonitor.h"
 #include "host/x11/X11GlobalHotKeys.h"
+#include "host/x11/X11PanelShade.h"
 #include "host/x11/X11WindowList.h"
 #include "host/x11/X11WindowServer.h"
 
@@ -38,6 +39,8 @@ struct HostPlatform::Facilities {
     ProcessToolRunner toolRunner;
     X11WindowServer windowServer{x11, &activation};
     StatusNotifierBar statusBar;
+    // Symbols in the tray are drawn to stand out from the panel they sit on.
+    X11PanelShade panelShade{x11, [this](bool dark) { statusBar.setDark(dark); }};
     X11WindowList windowList{x11};
     X11GlobalEventMonitor globalEventMonitor{x11};
 

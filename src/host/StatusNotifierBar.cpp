@@ -899,6 +899,20 @@ void StatusNotifierBar::queue(std::function<void()> work) {
     pending_.insert(pending->source);
 }
 
+void StatusNotifierBar::setDark(bool dark) {
+    if (dark == dark_) return;
+    dark_ = dark;
+    std::vector<StatusItemId> ids;
+    for (const auto& [id, item] : items_) ids.push_back(id);
+    // Looked up one by one: a callee may remove items.
+    for (StatusItemId id : ids) {
+        Item* item = find(id);
+        if (!item || !item->callbacks.appearanceChanged) continue;
+        auto callback = item->callbacks.appearanceChanged;
+        callback();
+    }
+}
+
 void StatusNotifierBar::deliverMenuRequest(StatusItemId itemId, int x, int y) {
     Item* item = find(itemId);
     if (!item || !item->callbacks.menuRequested) return;

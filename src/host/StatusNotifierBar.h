@@ -50,6 +50,9 @@ public:
     void setTitle(platform::StatusItemId item, const std::string& title) override;
     void setToolTip(platform::StatusItemId item, const std::string& toolTip) override;
     void setMenu(platform::StatusItemId item, const platform::StatusMenuEntry& root) override;
+    bool isDark() const override { return dark_; }
+    // What the status area looks like now; each item hears of a change.
+    void setDark(bool dark);
 
     bool connected() const { return connection_ != nullptr; }
     // Where panels find an item: the bus name it owns
@@ -84,6 +87,7 @@ private:
     std::map<platform::StatusItemId, std::unique_ptr<Item>> items_;
     platform::StatusItemId nextItem_ = 1;
     std::set<unsigned> pending_;  // idle sources of queued work
+    bool dark_ = false;
 };
 
 }  // namespace host

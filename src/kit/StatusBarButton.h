@@ -5,8 +5,8 @@
 //
 // The image goes over as pixmaps of 16, 22 and 32 pixels square, the sizes
 // panels ask for most (small and regular panels, and 2× screens); panels
-// pick the nearest. Template images (symbols) are drawn black; bitmaps keep
-// their colours.
+// pick the nearest. Template images (symbols) are drawn black, or white on a
+// dark status area; bitmaps keep their colours.
 
 #include <optional>
 #include <string>
@@ -30,9 +30,11 @@ public:
     void setTitle(std::string title);
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(std::string toolTip);
+    // Draws the image again for the status area's new appearance.
+    void appearanceChanged();
 
 private:
-    static std::vector<platform::PixelImage> iconPixmaps(const Image& image);
+    std::vector<platform::PixelImage> iconPixmaps(const Image& image) const;
 
     platform::StatusBar& statusBar_;
     platform::StatusItemId item_;

@@ -25,6 +25,10 @@ platform::StatusBar::Callbacks callbacksFor(const std::shared_ptr<StatusItem*>& 
             [weak, requested](int x, int y) {
                 if (auto item = weak.lock()) ((*item)->*requested)(x, y);
             },
+        .appearanceChanged =
+            [weak] {
+                if (auto item = weak.lock()) (*item)->button().appearanceChanged();
+            },
     };
 }
 

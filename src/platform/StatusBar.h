@@ -43,6 +43,8 @@ public:
         // The desktop asks the item to show its menu itself at this point of
         // the screen (a panel that does not open the menu it was given).
         std::function<void(int x, int y)> menuRequested;
+        // The status area turned dark or light (a theme change).
+        std::function<void()> appearanceChanged;
     };
 
     virtual ~StatusBar() = default;
@@ -57,6 +59,9 @@ public:
     virtual void setToolTip(StatusItemId item, const std::string& toolTip) = 0;
     // The whole menu; its root's children are the top-level entries.
     virtual void setMenu(StatusItemId item, const StatusMenuEntry& root) = 0;
+    // Whether the status area is dark, so symbols must be drawn light to be
+    // seen on it.
+    virtual bool isDark() const { return false; }
 };
 
 }  // namespace platform

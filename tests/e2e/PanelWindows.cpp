@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 namespace e2e {
@@ -93,6 +94,55 @@ std::optional<PanelWindow> tarnwickMenu(const std::string& displayName) {
     }
     XCloseDisplay(display);
     return found;
+}
+
+namespace {
+
+double linear(double channel) {
+    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+
+double luminance(double red, double green, double blue) {
+    return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
+}
+
+}  // namespace
+
+std::optional<double> topPanelLuminance(const std::string& displayName,
+                                        const std::string& program) {
+    auto windows = panelWindows(displayName, program);
+    auto top = std::find_if(windows.begin(), windows.end(),
+                            [](const PanelWindow& window) { return window.y <= 0; });
+    if (top == windows.end()) return std::nullopt;
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (!display) return std::nullopt;
+    XImage* image = XGetImage(display, DefaultRootWindow(display), std::max(top->x, 0),
+                              std::max(top->y, 0), unsigned(top->width),
+                              unsigned(top->height + std::min(top->y, 0)), AllPlanes, ZPixmap);
+    std::vector<double> samples;
+    for (int y = 0; image && y < image->height; y += 2) {
+        for (int x = 0; x < image->width; x += 8) {
+            unsigned long pixel = XGetPixel(image, x, y);
+            samples.push_back(luminance(((pixel >> 16) & 0xff) / 255.0,
+                                        ((pixel >> 8) & 0xff) / 255.0, (pixel & 0xff) / 255.0));
+        }
+    }
+    if (image) XDestroyImage(image);
+    XCloseDisplay(display);
+    if (samples.empty()) return std::nullopt;
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
+}
+
+std::optional<double> inkLuminance(const support::StatusPanel::Pixmap& icon) {
+    const auto& bytes = icon.argb;
+    std::size_t best = bytes.size();
+    for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
+        if (best == bytes.size() || bytes[i] > bytes[best]) best = i;
+    }
+    if (best == bytes.size() || bytes[best] == 0) return std::nullopt;
+    double alpha = bytes[best];
+    return luminance(bytes[best + 1] / alpha, bytes[best + 2] / alpha, bytes[best + 3] / alpha);
 }
 
 bool topPanelShown(const std::string& display, const std::string& program) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/StatusPanel.h"
+
 namespace e2e {
 
 struct PanelWindow {
@@ -31,5 +33,13 @@ bool waitForTopPanel(const std::string& display, const std::string& program, boo
 // Where a pop-up menu of Tarnwick's is open on the display (its top-left
 // corner), if one is.
 std::optional<PanelWindow> tarnwickMenu(const std::string& display);
+
+// The median luminance (0 black, 1 white) of the top panel as the screen
+// shows it; absent without one.
+std::optional<double> topPanelLuminance(const std::string& display, const std::string& program);
+
+// The luminance of a status icon's ink: its most opaque pixels' colour
+// (premultiplied ARGB, as panels get it); absent for an empty icon.
+std::optional<double> inkLuminance(const support::StatusPanel::Pixmap& icon);
 
 }  // namespace e2e

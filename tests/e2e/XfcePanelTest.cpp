@@ -22,13 +22,15 @@ constexpr const char* panelProgram = "xfce4-panel";
 
 // A top panel of full width with an expanding separator and a clock, and a
 // half-width bottom panel that must never be touched.
-std::string panelSettings(const std::string& topBehavior) {
+std::string panelSettings(const std::string& topBehavior, bool dark = false) {
     return R"(<?xml version="1.0" encoding="UTF-8"?>
 <channel name="xfce4-panel" version="1.0">
   <property name="configver" type="int" value="2"/>
   <property name="panels" type="array">
     <value type="int" value="1"/>
     <value type="int" value="2"/>
+    <property name="dark-mode" type="bool" value=")" +
+           std::string(dark ? "true" : "false") + R"("/>
     <property name="panel-1" type="empty">
       <property name="position" type="string" value="p=6;x=0;y=0"/>
       <property name="length" type="uint" value="100"/>
@@ -77,10 +79,10 @@ protected:
     // The window manager and the panel, with the top panel's auto-hide
     // stored as `topBehavior` (an xfconf property line, or nothing).
     // With `waitForPanel`, returns once the panel shows as stored.
-    void startXfce(const std::string& topBehavior = "", bool waitForPanel = true) {
+    void startXfce(const std::string& topBehavior = "", bool waitForPanel = true, bool dark = false) {
         support::writeFile(
             desktop->configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml",
-            panelSettings(topBehavior));
+            panelSettings(topBehavior, dark));
         windowManager = desktop->start({"xfwm4", "--compositor=off"});
         panel = desktop->start({panelProgram});
         if (!waitForPanel) return;
@@ -279,6 +281,34 @@ TEST_F(XfcePanelTest, WhenXfconfDoesNotAnswerTheErrorIsLoggedAndTheSettingKeepsW
     EXPECT_TRUE(
         statusPanel.waitUntil([&] { return statusPanel.toolTip() == "Menu bar auto-hide is on"; }));
     EXPECT_TRUE(missing("/panels/panel-1/autohide-behavior"));
+}
+
+// The symbol in the tray stands out from the panel: white on Xfce's dark
+// panel, black once the panel turns light, by at least 4.5:1.
+TEST_F(XfcePanelTest, TheIconStandsOutOnDarkAndLightPanelsAndFollowsTheTheme) {
+    startXfce("", true, true);
+    auto tarnwick = launch();
+    support::StatusPanel statusPanel(tarnwick->pid(), desktop->busAddress());
+    ASSERT_TRUE(statusPanel.waitForItem());
+    for (bool dark : {true, false}) {
+        if (!dark) {
+            desktop->run({"xfconf-query", "-c", "xfce4-panel", "-p", "/panels/dark-mode", "-s", "false"});
+        }
+        // Tarnwick looks at the panel every few seconds.
+        std::optional<double> symbol;
+        statusPanel.waitUntil(
+            [&] {
+                symbol = e2e::inkLuminance(statusPanel.icon().back());
+                return symbol && (*symbol > 0.5) == dark;
+            },
+            std::chrono::seconds(8));
+        auto background = e2e::topPanelLuminance(desktop->display(), panelProgram);
+        ASSERT_TRUE(background.has_value());
+        ASSERT_TRUE(symbol.has_value());
+        EXPECT_EQ(*symbol > 0.5, dark) << "background " << *background;
+        double contrast = (std::max(*symbol, *background) + 0.05) / (std::min(*symbol, *background) + 0.05);
+        EXPECT_GE(contrast, 4.5) << (dark ? "dark" : "light") << " panel at " << *background;
+    }
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ public:
         items.at(item).toolTip = toolTip;
     }
     void setMenu(platform::StatusItemId item, const platform::StatusMenuEntry& root) override;
+    bool isDark() const override { return dark; }
 
     // The only item; most tests have one.
     Item& only();
@@ -69,6 +70,7 @@ public:
     bool click(const std::string& label);
 
     std::map<platform::StatusItemId, Item> items;
+    bool dark = false;  // the status area's shade
 
 private:
     platform::StatusItemId nextId_ = 1;

@@ -233,7 +233,8 @@ protected:
                                 clicked.push_back(entryId);
                                 if (onClick) onClick(entryId);
                             },
-                            [this](int x, int y) { menuRequests.push_back({x, y}); }});
+                            [this](int x, int y) { menuRequests.push_back({x, y}); },
+                            [this] { ++appearanceChanges; }});
         name = bar.busName(item);
         ASSERT_TRUE(pumpUntil([&] { return panel.hasOwner(name); })) << name;
     }
@@ -272,6 +273,7 @@ protected:
     std::vector<int> opened;
     std::vector<int> clicked;
     std::vector<std::pair<int, int>> menuRequests;
+    int appearanceChanges = 0;
     std::function<void(int)> onOpen;
     std::function<void(int)> onClick;
 };
@@ -441,6 +443,16 @@ TEST_F(StatusNotifierBarTest, ClickRunsTheEntrysActionAfterThePanelHasItsAnswer)
     ASSERT_TRUE(pumpUntil([&] { return menuRequests.size() == 2; }));
     pumpUntil([] { return false; }, 0.1);
     EXPECT_EQ(menuRequests, (std::vector<std::pair<int, int>>{{1200, 14}, {30, 790}}));
+}
+
+// Items hear when the panel behind them turns dark or light, once per change.
+TEST_F(StatusNotifierBarTest, ItemsHearWhenTheStatusAreaChangesShade) {
+    EXPECT_FALSE(bar.isDark());
+    bar.setDark(true);
+    bar.setDark(true);
+    EXPECT_TRUE(bar.isDark());
+    bar.setDark(false);
+    EXPECT_EQ(appearanceChanges, 2);
 }
 
 TEST_F(StatusNotifierBarTest, NewMenuSendsLayoutAndPropertyChangesOnlyWhenItChanged) {

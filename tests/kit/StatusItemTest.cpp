@@ -59,7 +59,7 @@ int inkedPixels(const platform::PixelImage& image) {
     return count;
 }
 
-TEST_F(StatusItemTest, ASymbolGoesOverAsBlackPixmapsOfThreeSizes) {
+TEST_F(StatusItemTest, ASymbolGoesOverAsPixmapsOfThreeSizesInTheColourThatShowsOnThePanel) {
     item->button().setImage(kit::Image::symbol("menubar.rectangle"));
     const auto& icon = panel().icon;
     ASSERT_EQ(icon.size(), 3u);
@@ -70,6 +70,17 @@ TEST_F(StatusItemTest, ASymbolGoesOverAsBlackPixmapsOfThreeSizes) {
         EXPECT_GT(inkedPixels(icon[index]), side);
         for (auto pixel : icon[index].pixels) ASSERT_EQ(pixel & 0xffffff, 0u) << "not black";
     }
+
+    // On a dark panel the same symbol is drawn white, as soon as the panel
+    // says it turned dark.
+    fake.statusBar.dark = true;
+    fake.statusBar.only().callbacks.appearanceChanged();
+    for (auto pixel : panel().icon.back().pixels) {
+        // Premultiplied: white at any coverage has every channel at its alpha.
+        std::uint32_t alpha = pixel >> 24;
+        ASSERT_EQ(pixel & 0xffffff, alpha << 16 | alpha << 8 | alpha) << "not white";
+    }
+    EXPECT_GT(inkedPixels(panel().icon.back()), 32);
 
     item->button().setImage(std::nullopt);
     EXPECT_TRUE(panel().icon.empty());

@@ -1,6 +1,5 @@
 #include "host/panels/PanelFinder.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <glib.h>
 
@@ -23,21 +22,6 @@ std::optional<PanelProgram> programOf(const X11WindowOwner& owner) {
         if (owner.windowClass == name) return program;
     }
     return std::nullopt;
-}
-
-// The type first: one request rules out nearly every window.
-bool isMappedDock(Display* display, Window window) {
-    if (!x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK")) return false;
-    XWindowAttributes attributes{};
-    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
-}
-
-// A window manager lists the clients it manages, docks among them; without
-// one the panels are children of the root.
-std::vector<Window> candidateWindows(Display* display, Window root) {
-    auto clients = x11Longs(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
-    if (!clients.empty()) return clients;
-    return x11Children(display, root);
 }
 
 // Changes among the root's children, leaving out menus and tooltips, which
@@ -78,8 +62,7 @@ DockWindows PanelFinder::find() const {
     Display* display = connection_.display();
     if (!display) return found;
     X11ErrorTrap trap(display);
-    for (Window window : candidateWindows(display, connection_.rootWindow())) {
-        if (!isMappedDock(display, window)) continue;
+    for (Window window : x11MappedDocks(display, connection_.rootWindow())) {
         auto owner = x11WindowOwner(display, window);
         if (!owner) continue;
         auto program = programOf(*owner);

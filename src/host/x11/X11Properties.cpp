@@ -66,6 +66,22 @@ bool x11HasWindowType(Display* display, unsigned long window, const char* typeNa
     return std::find(types.begin(), types.end(), x11Atom(display, typeName)) != types.end();
 }
 
+std::vector<unsigned long> x11MappedDocks(Display* display, unsigned long root) {
+    auto candidates = x11Longs(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
+    if (candidates.empty()) candidates = x11Children(display, root);
+    std::vector<unsigned long> docks;
+    for (unsigned long window : candidates) {
+        // The type first: one request rules out nearly every window.
+        if (!x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK")) continue;
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, window, &attributes) &&
+            attributes.map_state == IsViewable) {
+            docks.push_back(window);
+        }
+    }
+    return docks;
+}
+
 std::optional<X11WindowOwner> x11WindowOwner(Display* display, unsigned long window) {
     if (!display || !window) return std::nullopt;
     X11ErrorTrap trap(display);

@@ -25,6 +25,10 @@ std::vector<unsigned long> x11Children(Display* display, unsigned long window);
 // True when _NET_WM_WINDOW_TYPE names `typeName`, e.g. "_NET_WM_WINDOW_TYPE_DOCK".
 bool x11HasWindowType(Display* display, unsigned long window, const char* typeName);
 
+// The dock windows (panels) that are mapped: the window manager's clients
+// when one runs, else the root's children.
+std::vector<unsigned long> x11MappedDocks(Display* display, unsigned long root);
+
 // What a client window tells about the application that owns it.
 struct X11WindowOwner {
     std::optional<int> processIdentifier;  // _NET_WM_PID

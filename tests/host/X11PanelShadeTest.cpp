@@ -1,11 +1,13 @@
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <vector>
 
 #include "host/x11/X11PanelShade.h"
+
+// Last: Xlib's macros (None, Bool, ...) would clash with gtest's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace {
 

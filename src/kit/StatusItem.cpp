@@ -70,12 +70,16 @@ void StatusItem::menuWillOpen(int menuId) {
 // first, its choice sent like a click on the desktop's copy. A view outside
 // any window stands for the screen point.
 void StatusItem::menuRequested(int x, int y) {
-    if (!menu_) return;
+    // One menu at a time, however often the desktop asks while it is open.
+    if (!menu_ || showingMenu_) return;
     std::weak_ptr<StatusItem*> alive = alive_;
+    showingMenu_ = true;
     View screen;
     menu_->popUp(nullptr, {double(x), double(y)}, screen);
     // The chosen action may have removed the item.
-    if (!alive.expired()) menuDidChange();
+    if (alive.expired()) return;
+    showingMenu_ = false;
+    menuDidChange();
 }
 
 void StatusItem::entryClicked(int entryId) {

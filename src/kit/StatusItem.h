@@ -58,6 +58,7 @@ private:
     StatusBarButton button_;
     std::unique_ptr<Menu> menu_;
     StatusMenuTree tree_;
+    bool showingMenu_ = false;
 };
 
 }  // namespace kit

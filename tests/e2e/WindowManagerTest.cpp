@@ -39,6 +39,22 @@ public:
         XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
         return {x, y};
     }
+    // Waits until a window manager has announced itself on the root.
+    bool waitForWindowManager() {
+        Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type,
+                               &format, &count, &after, &data);
+            if (data) XFree(data);
+            if (count == 1) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
     // The window's _NET_WM_STATE, as the window manager keeps it.
     std::vector<std::string> states(unsigned long window) {
         Atom type = 0;
@@ -67,14 +83,14 @@ protected:
         desktop = std::make_unique<support::PrivateDesktop>(home.path());
         ASSERT_TRUE(desktop->ready());
         manager = desktop->start(GetParam());
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+        screen = std::make_unique<Screen>(desktop->display());
+        ASSERT_TRUE(screen->waitForWindowManager()) << manager->stderrText();
         tarnwick = e2e::launch(home.path(), desktop->environment());
         ASSERT_TRUE(tarnwick->waitForStderr("Settings window shown")) << tarnwick->stderrText();
         std::istringstream ids(
             desktop->run({"xdotool", "search", "--name", "^Tarnwick Settings$"}));
         ids >> window;
         ASSERT_NE(window, 0u);
-        screen = std::make_unique<Screen>(desktop->display());
     }
 
     // Presses on the title bar and moves the pointer by (dx, dy) in steps,
@@ -82,10 +98,10 @@ protected:
     void drag(int dx, int dy) {
         auto id = std::to_string(window);
         desktop->run({"xdotool", "mousemove", "--window", id, "200", "12", "mousedown", "1"});
-        for (int step = 1; step <= 4; ++step) {
-            desktop->run({"xdotool", "mousemove_relative", "--", std::to_string(dx / 4),
-                          std::to_string(dy / 4)});
-            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        for (int step = 1; step <= 6; ++step) {
+            desktop->run({"xdotool", "mousemove_relative", "--", std::to_string(dx / 6),
+                          std::to_string(dy / 6)});
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         desktop->run({"xdotool", "mouseup", "1"});
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

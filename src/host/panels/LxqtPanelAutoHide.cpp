@@ -129,9 +129,12 @@ std::variant<std::string, LxqtPanelAutoHide::Edit> LxqtPanelAutoHide::edit(bool 
 std::string LxqtPanelAutoHide::writeConfig(bool on) {
     auto change = edit(on);
     if (auto* failure = std::get_if<std::string>(&change)) return *failure;
-    auto& [before, after] = std::get<Edit>(change);
-    if (after == before) return {};
-    if (auto failure = replaceFileContents(configPath_, after); !failure.empty()) {
+    return write(std::get<Edit>(change));
+}
+
+std::string LxqtPanelAutoHide::write(const Edit& change) {
+    if (change.after == change.before) return {};
+    if (auto failure = replaceFileContents(configPath_, change.after); !failure.empty()) {
         return configPath_ + ": " + failure;
     }
     return {};
@@ -144,10 +147,11 @@ std::string LxqtPanelAutoHide::setAutoHide(bool on) {
     }
     auto change = edit(on);
     if (auto* failure = std::get_if<std::string>(&change)) return *failure;
-    if (std::get<Edit>(change).before == std::get<Edit>(change).after) return {};
+    const Edit& wanted = std::get<Edit>(change);
+    if (wanted.before == wanted.after) return {};
     auto modules = sessionModules(bus_);
     if (!modules || !runsPanel(*modules)) {
-        auto failure = writeConfig(on);
+        auto failure = write(wanted);
         if (!failure.empty()) return failure;
         log_(platform::LogLevel::defaultLevel,
              "lxqt-panel takes the new auto-hide setting at its next start: no lxqt-session "

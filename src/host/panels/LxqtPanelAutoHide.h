@@ -48,6 +48,7 @@ private:
     };
     std::variant<std::string, Edit> edit(bool on) const;
     std::string writeConfig(bool on);
+    std::string write(const Edit& change);
     // Writes the file and starts the panel again once the session has
     // stopped it; true when done.
     bool startWhenStopped();

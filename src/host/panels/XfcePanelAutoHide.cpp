@@ -97,10 +97,6 @@ XfcePanelAutoHide::XfcePanelAutoHide(GDBusConnection* bus) : bus_(bus) {
     subscription_ = g_dbus_connection_signal_subscribe(
         bus_, service, interfaceName, nullptr, objectPath, channel, G_DBUS_SIGNAL_FLAGS_NONE,
         reinterpret_cast<GDBusSignalCallback>(&XfcePanelAutoHide::onSignal), this, nullptr);
-    auto panels = topPanels();
-    if (auto* tops = std::get_if<std::vector<TopPanel>>(&panels)) {
-        for (const auto& panel : *tops) remember(panel.base, panel.behavior);
-    }
 }
 
 XfcePanelAutoHide::~XfcePanelAutoHide() {

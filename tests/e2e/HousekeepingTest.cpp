@@ -46,27 +46,25 @@ TEST_F(HousekeepingTest, ANewerCopyReplacesTheOlderOne) {
     EXPECT_EQ(newer->stderrText().find("pid 1 2"), std::string::npos);
 }
 
-TEST_F(HousekeepingTest, ARightClickOnEmptyMenuBarToggles) {
+// A bar that tells nothing of what it holds cannot have its empty stretch
+// told from its items, so clicks on it are left alone and the log says why,
+// once. (Real panels, which tell, are tried in their own tests.)
+TEST_F(HousekeepingTest, RightClicksOnABarThatTellsNothingAreLeftAlone) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
-    // A panel along the top with a narrow pop-up over part of it.
     support::ChildProcess panel({HOST_TEST_HELPER, "window-stack"});
     ASSERT_TRUE(panel.waitForStdout("ready")) << panel.stderrText();
     auto tarnwick = launch();
 
-    support::xdotool({"mousemove", "250", "10", "click", "3"});  // on the pop-up
-    support::xdotool({"mousemove", "900", "10", "click", "1"});  // a plain left click
     support::xdotool({"mousemove", "900", "10", "click", "3"});
-    EXPECT_TRUE(tarnwick->waitForStderr("default: Toggled via right-click on menu bar: auto-hide is now on\n"));
-    // Control held through the click, as a hand holds it.
-    support::xdotool({"keydown", "ctrl", "click", "1", "sleep", "0.5", "keyup", "ctrl"});
-    EXPECT_TRUE(tarnwick->waitForStderr("default: Toggled via right-click on menu bar: auto-hide is now off\n"));
+    EXPECT_TRUE(tarnwick->waitForStderr("default: Right-clicks on TarnwickPanel are left alone: "))
+        << tarnwick->stderrText();
+    support::xdotool({"click", "3", "keydown", "ctrl", "click", "1", "sleep", "0.3", "keyup", "ctrl"});
     tarnwick->signal(SIGTERM);
     EXPECT_EQ(tarnwick->wait(), 0);
     panel.signal(SIGTERM);
     auto log = tarnwick->stderrText();
-    auto toggles = 0;
-    for (auto at = log.find("Toggled via"); at != std::string::npos; at = log.find("Toggled via", at + 1)) ++toggles;
-    EXPECT_EQ(toggles, 2) << "the click on the pop-up and the plain left click did nothing: " << log;
+    EXPECT_EQ(log.find("Toggled via"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Right-clicks on"), log.rfind("Right-clicks on")) << log;
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "Tarnwick.h"
+#include "e2e/PanelClicks.h"
 #include "e2e/PanelWindows.h"
 #include "support/Bundles.h"
 #include "support/PrivateDesktop.h"
@@ -62,6 +64,25 @@ std::string panelSettings(const std::string& topBehavior, bool dark = false) {
 )";
 }
 
+// The top panel as people have it: the applications menu, the task list, an
+// expanding separator, the clock and the notification area, in that order.
+std::string panelSettingsWithItems() {
+    std::string settings = panelSettings("");
+    const std::string topIds = R"(<value type="int" value="1"/>
+        <value type="int" value="2"/>)";
+    settings.replace(settings.find(topIds), topIds.size(), R"(<value type="int" value="4"/>
+        <value type="int" value="5"/>
+        <value type="int" value="1"/>
+        <value type="int" value="2"/>
+        <value type="int" value="6"/>)");
+    const std::string lastPlugin = R"(<property name="plugin-3" type="string" value="separator"/>)";
+    settings.replace(settings.find(lastPlugin), lastPlugin.size(), lastPlugin + R"(
+    <property name="plugin-4" type="string" value="applicationsmenu"/>
+    <property name="plugin-5" type="string" value="tasklist"/>
+    <property name="plugin-6" type="string" value="systray"/>)");
+    return settings;
+}
+
 std::string plist(const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + body +
            "</dict></plist>\n";
@@ -80,13 +101,15 @@ protected:
     // stored as `topBehavior` (an xfconf property line, or nothing).
     // With `waitForPanel`, returns once the panel shows as stored.
     void startXfce(const std::string& topBehavior = "", bool waitForPanel = true, bool dark = false) {
+        startXfceWith(panelSettings(topBehavior, dark), topBehavior.empty(), waitForPanel);
+    }
+    void startXfceWith(const std::string& settings, bool shownAtFirst = true, bool waitForPanel = true) {
         support::writeFile(
-            desktop->configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml",
-            panelSettings(topBehavior, dark));
+            desktop->configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml", settings);
         windowManager = desktop->start({"xfwm4", "--compositor=off"});
         panel = desktop->start({panelProgram});
         if (!waitForPanel) return;
-        ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, topBehavior.empty(), 10))
+        ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, shownAtFirst, 10))
             << panel->stderrText();
     }
 
@@ -309,6 +332,36 @@ TEST_F(XfcePanelTest, TheIconStandsOutOnDarkAndLightPanelsAndFollowsTheTheme) {
         double contrast = (std::max(*symbol, *background) + 0.05) / (std::min(*symbol, *background) + 0.05);
         EXPECT_GE(contrast, 4.5) << (dark ? "dark" : "light") << " panel at " << *background;
     }
+}
+
+// The panel draws every item in its one window; what is under a click comes
+// from its accessibility data. Items are left alone, the empty stretch
+// toggles by right-click and by Control-click.
+TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
+    e2e::startAccessibilityBus(*desktop);
+    startXfceWith(panelSettingsWithItems());
+    auto others = e2e::startOtherPrograms(*desktop);
+    auto tarnwick = launch();
+    auto windows = e2e::panelWindows(desktop->display(), panelProgram);
+    auto top = std::min_element(windows.begin(), windows.end(), [](auto& a, auto& b) { return a.y < b.y; });
+    ASSERT_NE(top, windows.end());
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // the icons settle in the tray
+    int middle = top->y + top->height / 2, right = top->x + top->width;
+    e2e::rightClickEach(*desktop, {{top->x + 10, middle},    // the applications menu
+                                   {top->x + 200, middle},   // the helper's task
+                                   {right - 80, middle},     // the clock
+                                   {right - 33, middle},     // a status icon
+                                   {right - 10, middle}});   // the other one
+    EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), 0) << tarnwick->stderrText();
+
+    std::pair<int, int> empty{top->x + top->width / 2, middle};
+    e2e::rightClickEach(*desktop, {empty});
+    EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 1)) << tarnwick->stderrText();
+    // The panel hid; the shortcut brings it back for the Control-click.
+    press("ctrl+alt+super+m");
+    ASSERT_TRUE(shown(true));
+    e2e::controlClick(*desktop, empty);
+    EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 2)) << tarnwick->stderrText();
 }
 
 }  // namespace

@@ -67,6 +67,11 @@ protected:
         std::string word;
         ready >> word >> bar >> normal >> popUp;
         ASSERT_EQ(word, "ready");
+        pointAt(900, 700);  // off the bar, which is looked into where the pointer is
+    }
+    void pointAt(int x, int y) {
+        XWarpPointer(display(), 0, DefaultRootWindow(display()), 0, 0, 0, 0, x, y);
+        XSync(display(), False);
     }
 
     // The helper's entries, front to back; other tests' windows are left out.
@@ -125,6 +130,11 @@ TEST_F(X11WindowListTest, ADockIsTheMenuBarOnlyOnATopEdgeAcrossNineTenthsOfTheSc
     EXPECT_EQ(barAs(0, nineTenths - 1),
               (Entry{"TarnwickPanel", 25, 0, 0, nineTenths - 1.0, 24, 1}));
     EXPECT_EQ(barAs(1, static_cast<int>(screenWidth())).layer, 25);
+
+    // Under the pointer, a bar that tells nothing of its items keeps its name.
+    barAs(0, static_cast<int>(screenWidth()));
+    pointAt(900, 10);
+    EXPECT_EQ(helperWindows().back(), (Entry{"TarnwickPanel", 24, 0, 0, screenWidth(), 24, 1}));
 }
 
 TEST_F(X11WindowListTest, TheScreenHasItsOriginAtTheBottomLeftAndLevelsAreTheDesktops) {

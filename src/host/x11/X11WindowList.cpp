@@ -21,6 +21,10 @@
 // Nothing is put at cursorLevel (2000): X draws the pointer itself, not as a
 // window. Dock type is looked at before override-redirect, so a panel that
 // places itself is still a panel.
+// The menu bar under the pointer is looked into on the accessibility bus: the
+// panel item under the pointer is listed in front of it at statusLevel, and a
+// panel that cannot tell its items from its background keeps its own owner
+// name, so it is not taken for the menu bar there.
 
 namespace host {
 namespace {
@@ -129,23 +133,73 @@ PropertyValue boundsValue(const RootRect& bounds) {
                               {"Height", double(bounds.height)}};
 }
 
-std::optional<PropertyValue> windowEntry(Display* display, Window root, Window window,
-                                         const std::vector<RootRect>& monitors) {
+struct Entry {
+    int level = 0;
+    RootRect bounds;
+    double alpha = 1.0;
+    std::string owner;
+    std::string application;  // the owner before a menu bar is named after the window server
+};
+
+PropertyValue entryValue(const Entry& entry) {
+    return PropertyDictionary{{Keys::layer, entry.level},
+                              {Keys::bounds, boundsValue(entry.bounds)},
+                              {Keys::alpha, entry.alpha},
+                              {Keys::ownerName, entry.owner}};
+}
+
+std::optional<Entry> windowEntry(Display* display, Window root, Window window,
+                                 const std::vector<RootRect>& monitors) {
     auto facts = visibleWindowFacts(display, root, window);
     if (!facts) return std::nullopt;
-    int level = 0;
-    std::string owner = ownerNameOf(display, window);
+    Entry entry{0, facts->bounds, alphaOf(display, window), ownerNameOf(display, window), {}};
+    entry.application = entry.owner;
     if (x11HasWindowType(display, window, "_NET_WM_WINDOW_TYPE_DOCK")) {
         bool menuBar = isMenuBar(facts->bounds, monitors);
-        level = menuBar ? X11WindowList::mainMenuLevel : X11WindowList::statusLevel;
-        if (menuBar) owner = menuBarOwner;
+        entry.level = menuBar ? X11WindowList::mainMenuLevel : X11WindowList::statusLevel;
+        if (menuBar) entry.owner = menuBarOwner;
     } else if (facts->overrideRedirect) {
-        level = X11WindowList::popUpMenuLevel;
+        entry.level = X11WindowList::popUpMenuLevel;
     }
-    return PropertyDictionary{{Keys::layer, level},
-                              {Keys::bounds, boundsValue(facts->bounds)},
-                              {Keys::alpha, alphaOf(display, window)},
-                              {Keys::ownerName, owner}};
+    return entry;
+}
+
+bool contains(const RootRect& rect, const RootRect& point) {
+    return point.x >= rect.x && point.x < rect.x + rect.width && point.y >= rect.y &&
+           point.y < rect.y + rect.height;
+}
+
+// Tray icons of the older kind are other programs' windows embedded in the
+// panel (XEmbed), which the panel's accessibility data may not show: the
+// deepest window under the point below the panel's, when it is one of them.
+std::optional<RootRect> embeddedWindowAt(Display* display, Window root, Window panel,
+                                         const RootRect& point) {
+    X11ErrorTrap trap(display);
+    Window current = panel, child = 0;
+    std::optional<RootRect> found;
+    for (int depth = 0; depth < 16; ++depth) {
+        int x = 0, y = 0;
+        if (!XTranslateCoordinates(display, root, current, point.x, point.y, &x, &y, &child) ||
+            !child) {
+            break;
+        }
+        current = child;
+        if (!x11Longs(display, current, "_XEMBED_INFO", x11Atom(display, "_XEMBED_INFO")).empty()) {
+            if (auto facts = visibleWindowFacts(display, root, current)) found = facts->bounds;
+        }
+    }
+    return trap.sync() == 0 ? found : std::nullopt;
+}
+
+// The list is asked for right after a press, so the pointer is where it was.
+std::optional<RootRect> pointerInRoot(Display* display, Window root) {
+    Window rootReturn = 0, child = 0;
+    int x = 0, y = 0, windowX = 0, windowY = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, root, &rootReturn, &child, &x, &y, &windowX, &windowY, &mask)) {
+        return std::nullopt;
+    }
+    return RootRect{x, y, 1, 1};
 }
 
 std::vector<RootRect> randrMonitors(Display* display, Window root) {
@@ -201,15 +255,55 @@ std::optional<PropertyValue> X11WindowList::copyWindowInfo() {
     if (!display) return std::nullopt;
     Window root = connection_.rootWindow();
     auto monitors = monitorsInRoot(connection_);
+    auto pointer = pointerInRoot(display, root);
     std::vector<Window> windows = windowsBottomToTop(display, root);
     PropertyArray entries;
     for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
         // Windows can go while we walk; their errors are caught and they are left out.
         X11ErrorTrap trap(display);
         auto entry = windowEntry(display, root, *window, monitors);
-        if (entry && trap.sync() == 0) entries.push_back(std::move(*entry));
+        if (!entry || trap.sync() != 0) continue;
+        bool underPointer = pointer && contains(entry->bounds, *pointer);
+        if (entry->owner == menuBarOwner && underPointer &&
+            !lookInto(*window, *pointer, entry->application, entries)) {
+            entry->owner = entry->application;
+        }
+        entries.push_back(entryValue(*entry));
     }
     return PropertyValue(std::move(entries));
+}
+
+// A panel draws its items inside its one window. The item under the pointer
+// goes in front of it as a status item; a panel that cannot tell its items
+// from its background is not taken for the menu bar: false then.
+bool X11WindowList::lookInto(unsigned long window, const RootRect& pointer,
+                             const std::string& application, PropertyArray& entries) {
+    auto owner = x11WindowOwner(connection_.display(), window);
+    int pid = owner && owner->processIdentifier ? *owner->processIdentifier : 0;
+    PanelSpot spot = pid > 0 ? panelContents_.at(pid, pointer.x, pointer.y)
+                             : PanelSpot{PanelSpot::Kind::unknown, {}, "it does not say which process draws it"};
+    switch (spot.kind) {
+        case PanelSpot::Kind::background:
+            if (auto icon = embeddedWindowAt(connection_.display(), connection_.rootWindow(),
+                                             window, pointer)) {
+                entries.push_back(entryValue({statusLevel, *icon, 1.0, application, {}}));
+            }
+            return true;
+        case PanelSpot::Kind::item:
+            entries.push_back(entryValue({statusLevel, spot.item, 1.0, application, {}}));
+            return true;
+        case PanelSpot::Kind::unknown:
+            break;
+    }
+    noteOnce(pid, application, spot.reason);
+    return false;
+}
+
+void X11WindowList::noteOnce(int pid, const std::string& application, const std::string& reason) {
+    if (!note_ || !panelsNoted_.insert(pid).second) return;
+    std::string panel = application + (pid > 0 ? " (pid " + std::to_string(pid) + ")" : "");
+    note_("Right-clicks on " + panel + " are left alone: " + reason +
+          ", so its empty stretch can't be told from its items");
 }
 
 int X11WindowList::windowLevel(platform::WindowLevelKey key) {

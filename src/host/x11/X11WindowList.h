@@ -3,22 +3,18 @@
 // The screens and the stacking order of the X server's windows, in the terms
 // of the desktop's window list. Xlib stays in the .cpp (see X11Connection.h).
 
+#include <functional>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "host/panels/PanelContents.h"
+#include "host/x11/RootRect.h"
 #include "host/x11/X11Connection.h"
 #include "platform/GlobalEventMonitor.h"
 #include "platform/WindowList.h"
 
 namespace host {
-
-// A rectangle in root window coordinates: top-left origin, y down.
-struct RootRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const RootRect&) const = default;
-};
 
 // The monitors (RandR), primary first; the root window as one monitor when
 // RandR names none. Empty without a display.
@@ -37,14 +33,24 @@ public:
     static constexpr int popUpMenuLevel = 101;
     static constexpr int cursorLevel = 2000;
 
-    explicit X11WindowList(X11Connection& connection) : connection_(connection) {}
+    // `note` is told, once per panel, why right-clicks on it are left alone.
+    explicit X11WindowList(X11Connection& connection,
+                           std::function<void(const std::string&)> note = {})
+        : connection_(connection), note_(std::move(note)) {}
 
     std::vector<platform::ScreenRect> screens() override;
     std::optional<platform::PropertyValue> copyWindowInfo() override;
     int windowLevel(platform::WindowLevelKey key) override;
 
 private:
+    bool lookInto(unsigned long window, const RootRect& pointer, const std::string& application,
+                  platform::PropertyArray& entries);
+    void noteOnce(int pid, const std::string& application, const std::string& reason);
+
     X11Connection& connection_;
+    std::function<void(const std::string&)> note_;
+    PanelContents panelContents_;
+    std::set<int> panelsNoted_;
 };
 
 }  // namespace host

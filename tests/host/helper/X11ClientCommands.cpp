@@ -68,4 +68,21 @@ helper::HelperCommand windowStackCommand("window-stack", [](const std::vector<st
     }
 });
 
+// ordinary-window: maps an ordinary window titled TarnwickHelper at 400,400,
+// as any program would, for a task list to show; prints "ready".
+helper::HelperCommand ordinaryWindowCommand("ordinary-window", [](const std::vector<std::string>&) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    Window window = createWindow(display, 400, 400, 300, 200, false, "TarnwickHelper");
+    XStoreName(display, window, "TarnwickHelper");
+    XMapWindow(display, window);
+    XSync(display, False);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (;;) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
+});
+
 }  // namespace

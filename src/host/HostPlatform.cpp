@@ -42,8 +42,9 @@ struct HostPlatform::Facilities {
     // Symbols in the tray are drawn to stand out from the panel they sit on.
     X11PanelShade panelShade{x11, [this](bool dark) { statusBar.setDark(dark); }};
     X11WindowList windowList{x11, [this](const std::string& line) {
-        log.write(platform::LogLevel::defaultLevel, processInfo.mainBundle().identifier, "app", line);
-    }};
+                                 log.write(platform::LogLevel::defaultLevel,
+                                           processInfo.mainBundle().identifier, "app", line);
+                             }};
     X11GlobalEventMonitor globalEventMonitor{x11};
 
     platform::Platform platform() {

@@ -58,7 +58,8 @@ TEST_F(HousekeepingTest, RightClicksOnABarThatTellsNothingAreLeftAlone) {
     support::xdotool({"mousemove", "900", "10", "click", "3"});
     EXPECT_TRUE(tarnwick->waitForStderr("default: Right-clicks on TarnwickPanel are left alone: "))
         << tarnwick->stderrText();
-    support::xdotool({"click", "3", "keydown", "ctrl", "click", "1", "sleep", "0.3", "keyup", "ctrl"});
+    support::xdotool(
+        {"click", "3", "keydown", "ctrl", "click", "1", "sleep", "0.3", "keyup", "ctrl"});
     tarnwick->signal(SIGTERM);
     EXPECT_EQ(tarnwick->wait(), 0);
     panel.signal(SIGTERM);

@@ -193,24 +193,27 @@ TEST_F(LxqtPanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     std::string settings = panelSettings;
     settings.replace(settings.find("plugins=spacer, clock"), 21,
                      "plugins=mainmenu, taskbar, spacer, clock, statusnotifier");
-    support::writeFile(configFile(), settings + "\n[mainmenu]\ntype=mainmenu\n\n[taskbar]\ntype=taskbar\n"
-                                                "\n[statusnotifier]\ntype=statusnotifier\n");
+    support::writeFile(configFile(), settings +
+                                         "\n[mainmenu]\ntype=mainmenu\n\n[taskbar]\ntype=taskbar\n"
+                                         "\n[statusnotifier]\ntype=statusnotifier\n");
     e2e::startAccessibilityBus(*desktop);
     auto windowManager = desktop->start({"openbox"});
     auto panel = desktop->start({panelProgram});
-    ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, true, 10)) << panel->stderrText();
+    ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, true, 10))
+        << panel->stderrText();
     auto others = e2e::startOtherPrograms(*desktop);
     auto tarnwick = e2e::launch(home.path(), desktop->environment());
     auto windows = e2e::panelWindows(desktop->display(), panelProgram);
-    auto top = std::min_element(windows.begin(), windows.end(), [](auto& a, auto& b) { return a.y < b.y; });
+    auto top = std::min_element(windows.begin(), windows.end(),
+                                [](auto& a, auto& b) { return a.y < b.y; });
     ASSERT_NE(top, windows.end());
     std::this_thread::sleep_for(std::chrono::seconds(1));  // the icons settle in the panel
     int middle = top->y + top->height / 2, right = top->x + top->width;
-    e2e::rightClickEach(*desktop, {{top->x + 15, middle},    // the main menu
-                                   {top->x + 100, middle},   // the helper's task
-                                   {right - 75, middle},     // the clock
-                                   {right - 45, middle},     // a status icon
-                                   {right - 15, middle}});   // the other one
+    e2e::rightClickEach(*desktop, {{top->x + 15, middle},   // the main menu
+                                   {top->x + 100, middle},  // the helper's task
+                                   {right - 75, middle},    // the clock
+                                   {right - 45, middle},    // a status icon
+                                   {right - 15, middle}});  // the other one
     EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), 0) << tarnwick->stderrText();
 
     std::pair<int, int> empty{top->x + top->width / 2, middle};

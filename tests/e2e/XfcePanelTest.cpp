@@ -103,7 +103,8 @@ protected:
     void startXfce(const std::string& topBehavior = "", bool waitForPanel = true, bool dark = false) {
         startXfceWith(panelSettings(topBehavior, dark), topBehavior.empty(), waitForPanel);
     }
-    void startXfceWith(const std::string& settings, bool shownAtFirst = true, bool waitForPanel = true) {
+    void startXfceWith(const std::string& settings, bool shownAtFirst = true,
+                       bool waitForPanel = true) {
         support::writeFile(
             desktop->configHome() + "/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml", settings);
         windowManager = desktop->start({"xfwm4", "--compositor=off"});
@@ -343,15 +344,16 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     auto others = e2e::startOtherPrograms(*desktop);
     auto tarnwick = launch();
     auto windows = e2e::panelWindows(desktop->display(), panelProgram);
-    auto top = std::min_element(windows.begin(), windows.end(), [](auto& a, auto& b) { return a.y < b.y; });
+    auto top = std::min_element(windows.begin(), windows.end(),
+                                [](auto& a, auto& b) { return a.y < b.y; });
     ASSERT_NE(top, windows.end());
     std::this_thread::sleep_for(std::chrono::seconds(1));  // the icons settle in the tray
     int middle = top->y + top->height / 2, right = top->x + top->width;
-    e2e::rightClickEach(*desktop, {{top->x + 10, middle},    // the applications menu
-                                   {top->x + 200, middle},   // the helper's task
-                                   {right - 80, middle},     // the clock
-                                   {right - 33, middle},     // a status icon
-                                   {right - 10, middle}});   // the other one
+    e2e::rightClickEach(*desktop, {{top->x + 10, middle},   // the applications menu
+                                   {top->x + 200, middle},  // the helper's task
+                                   {right - 80, middle},    // the clock
+                                   {right - 33, middle},    // a status icon
+                                   {right - 10, middle}});  // the other one
     EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), 0) << tarnwick->stderrText();
 
     std::pair<int, int> empty{top->x + top->width / 2, middle};

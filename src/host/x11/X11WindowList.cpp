@@ -280,8 +280,9 @@ bool X11WindowList::lookInto(unsigned long window, const RootRect& pointer,
                              const std::string& application, PropertyArray& entries) {
     auto owner = x11WindowOwner(connection_.display(), window);
     int pid = owner && owner->processIdentifier ? *owner->processIdentifier : 0;
-    PanelSpot spot = pid > 0 ? panelContents_.at(pid, pointer.x, pointer.y)
-                             : PanelSpot{PanelSpot::Kind::unknown, {}, "it does not say which process draws it"};
+    PanelSpot spot =
+        pid > 0 ? panelContents_.at(pid, pointer.x, pointer.y)
+                : PanelSpot{PanelSpot::Kind::unknown, {}, "it does not say which process draws it"};
     switch (spot.kind) {
         case PanelSpot::Kind::background:
             if (auto icon = embeddedWindowAt(connection_.display(), connection_.rootWindow(),

@@ -1,5 +1,6 @@
 #include "core/AppDelegate.h"
 
+#include "core/AppIcon.h"
 #include "housekeeping/SingleInstance.h"
 #include "housekeeping/Snapshot.h"
 #include "ui/SettingsWindowController.h"
@@ -8,6 +9,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // A snapshot run neither replaces a running copy nor is replaced by one.
     if (!Snapshot::directory()) SingleInstance::enforce();
     if (kit::Application::shared().isTerminating()) return;
+    kit::Application::shared().setApplicationIconImage(AppIcon::image());
     controller_ = std::make_unique<AppController>();
 }
 

@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "host/StraightAlpha.h"
+
 namespace host {
 namespace {
 
@@ -355,23 +357,12 @@ struct IconPixmap {
     bool operator==(const IconPixmap&) const = default;
 };
 
-std::uint8_t unpremultiplied(std::uint32_t channel, std::uint32_t alpha) {
-    return static_cast<std::uint8_t>(
-        std::min<std::uint32_t>(255, (channel * 255 + alpha / 2) / alpha));
-}
-
 std::vector<std::uint8_t> networkOrderArgb(const std::vector<std::uint32_t>& pixels) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(pixels.size() * 4);
     for (auto pixel : pixels) {
-        std::uint32_t alpha = pixel >> 24;
-        if (alpha == 0) {
-            bytes.insert(bytes.end(), 4, 0);
-            continue;
-        }
-        bytes.push_back(static_cast<std::uint8_t>(alpha));
-        for (int shift : {16, 8, 0})
-            bytes.push_back(unpremultiplied((pixel >> shift) & 0xff, alpha));
+        std::uint32_t straight = straightArgb(pixel);
+        for (int shift : {24, 16, 8, 0}) bytes.push_back(static_cast<std::uint8_t>(straight >> shift));
     }
     return bytes;
 }

@@ -82,6 +82,15 @@ void Application::setActivationPolicy(platform::ActivationPolicy policy) {
     platform::current().activation.setPolicy(policy);
 }
 
+void Application::setApplicationIconImage(const Image& image) {
+    if (image.size().width <= 0) return;
+    std::vector<platform::PixelImage> sizes;
+    for (int side : {16, 24, 32, 48, 64, 128}) {
+        sizes.push_back(image.render(side / image.size().width).image());
+    }
+    platform::current().windowServer.setApplicationIcon(sizes);
+}
+
 void Application::run() {
     auto& runLoop = platform::current().runLoop;
     runLoop.setTerminationRequestHandler([this] { terminate(nullptr); });

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kit/Image.h"
 #include "kit/Menu.h"
 #include "kit/Responder.h"
 #include "kit/Window.h"
@@ -41,6 +42,8 @@ public:
     void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
     ApplicationDelegate* delegate() const { return delegate_; }
     void setActivationPolicy(platform::ActivationPolicy policy);
+    // The icon the desktop shows for our windows, drawn at each size it lists.
+    void setApplicationIconImage(const Image& image);
 
     void setMainMenu(std::unique_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
     Menu* mainMenu() const { return mainMenu_.get(); }

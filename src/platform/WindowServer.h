@@ -114,6 +114,9 @@ public:
     // The user pressed on our title bar: let the desktop move the window with
     // the pointer until the button is released.
     virtual void beginMove(NativeWindowId window, double screenX, double screenY) = 0;
+    // The application's icon, in the sizes given, for the desktop's window
+    // lists and switchers; it applies to every window, also those to come.
+    virtual void setApplicationIcon(const std::vector<PixelImage>& sizes) = 0;
 };
 
 }  // namespace platform

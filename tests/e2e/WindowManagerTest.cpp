@@ -72,6 +72,21 @@ public:
         if (data) XFree(data);
         return names;
     }
+    // _NET_WM_ICON: per size its width, height and straight ARGB pixels.
+    std::vector<unsigned long> icon(unsigned long window) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_ICON", False), 0, 1 << 20, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data);
+        std::vector<unsigned long> values;
+        // Xlib widens each 32-bit item to a long, sign and all.
+        for (unsigned long i = 0; data && format == 32 && i < count; ++i)
+            values.push_back(reinterpret_cast<unsigned long*>(data)[i] & 0xffffffffUL);
+        if (data) XFree(data);
+        return values;
+    }
 private:
     Display* display_;
 };
@@ -120,6 +135,13 @@ TEST_P(WindowManagerTest, TheSettingsWindowStaysOutOfTaskListsFollowsDragsAndOpe
     auto states = screen->states(window);
     EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
     EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_PAGER"), states.end());
+    // Its icon: a 16-pixel size first, opaque in the middle and clear at the corner.
+    auto icon = screen->icon(window);
+    ASSERT_GE(icon.size(), 2u + 16 * 16);
+    EXPECT_EQ(icon[0], 16u);
+    EXPECT_EQ(icon[1], 16u);
+    EXPECT_EQ(icon[2 + 8 * 16 + 8] >> 24, 0xffu);
+    EXPECT_EQ(icon[2] >> 24, 0u);
 
     // Each drag moves the window at most as far as the pointer went, in its
     // direction: a window that jumps went further.

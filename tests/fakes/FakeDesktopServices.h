@@ -27,6 +27,11 @@ public:
     void hide(platform::NativeWindowId) override {}
     void present(platform::NativeWindowId, const platform::PixelImage&, double) override {}
     void beginMove(platform::NativeWindowId, double, double) override {}
+    void setApplicationIcon(const std::vector<platform::PixelImage>& sizes) override {
+        applicationIcon = sizes;
+    }
+
+    std::vector<platform::PixelImage> applicationIcon;
 
     // A laptop screen below a 25-point menu bar.
     std::optional<platform::ScreenFrame> screen = platform::ScreenFrame{0, 25, 1440, 875};

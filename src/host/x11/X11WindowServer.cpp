@@ -1,3 +1,4 @@
+#include "host/StraightAlpha.h"
 #include "host/x11/X11WindowServer.h"
 
 #include <X11/XKBlib.h>
@@ -58,6 +59,7 @@ enum AtomName {
     wmProtocols,
     wmDeleteWindow,
     netWmPid,
+    netWmIcon,
     netWmWindowType,
     netWmWindowTypeNormal,
     netWmWindowTypeDialog,
@@ -83,6 +85,7 @@ const char* const atomNames[atomCount] = {
     "WM_PROTOCOLS",
     "WM_DELETE_WINDOW",
     "_NET_WM_PID",
+    "_NET_WM_ICON",
     "_NET_WM_WINDOW_TYPE",
     "_NET_WM_WINDOW_TYPE_NORMAL",
     "_NET_WM_WINDOW_TYPE_DIALOG",
@@ -464,6 +467,7 @@ NativeWindowId X11WindowServer::createWindow(NativeWindowKind kind, const std::s
     applyKindProperties(window, kind);
     applyStates(window, created);
     applyTitle(window, title);
+    applyIcon(window, kind);
     applyFrame(window, created);
     return window;
 }
@@ -581,6 +585,26 @@ void X11WindowServer::applyTitle(NativeWindowId window, const std::string& title
     setText(display, window, XA_WM_NAME, plain ? XA_STRING : atoms[utf8String],
             plain ? *plain : title);
     setText(display, window, atoms[netWmName], atoms[utf8String], title);
+}
+
+void X11WindowServer::setApplicationIcon(const std::vector<platform::PixelImage>& sizes) {
+    icon_.clear();
+    for (const auto& image : sizes) {
+        if (image.width <= 0 || image.height <= 0 ||
+            image.pixels.size() != std::size_t(image.width) * std::size_t(image.height)) {
+            continue;
+        }
+        icon_.push_back(static_cast<unsigned long>(image.width));
+        icon_.push_back(static_cast<unsigned long>(image.height));
+        for (std::uint32_t pixel : image.pixels) icon_.push_back(straightArgb(pixel));
+    }
+    for (const auto& [window, native] : windows_) applyIcon(window, native->kind);
+    connection_.flush();
+}
+
+void X11WindowServer::applyIcon(NativeWindowId window, NativeWindowKind kind) {
+    if (icon_.empty() || kind == NativeWindowKind::popUpMenu) return;
+    setLongs(connection_.display(), window, (*atoms_)[netWmIcon], XA_CARDINAL, icon_);
 }
 
 void X11WindowServer::applyKindProperties(NativeWindowId window, NativeWindowKind kind) {

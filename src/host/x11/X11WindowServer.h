@@ -54,6 +54,8 @@ public:
     // Leaves the move to a window manager that offers _NET_WM_MOVERESIZE;
     // without one the window stays where it is.
     void beginMove(platform::NativeWindowId window, double screenX, double screenY) override;
+    // As _NET_WM_ICON on each window but pop-up menus.
+    void setApplicationIcon(const std::vector<platform::PixelImage>& sizes) override;
 
 private:
     struct NativeWindow;  // one of our windows, with its X resources
@@ -74,6 +76,7 @@ private:
     void applyTitle(platform::NativeWindowId window, const std::string& title);
     void applyKindProperties(platform::NativeWindowId window, platform::NativeWindowKind kind);
     void applyStates(platform::NativeWindowId window, const NativeWindow& native);
+    void applyIcon(platform::NativeWindowId window, platform::NativeWindowKind kind);
     std::optional<platform::NativeWindowId> lastShownNormalWindow(platform::NativeWindowId except) const;
     void deliver(platform::NativeWindowId window, const platform::WindowEvent& event);
     void redraw(platform::NativeWindowId window, NativeWindow& native);
@@ -120,6 +123,8 @@ private:
     // Whether Caps Lock was locked when its key went down; the lock then comes
     // off as the key goes up.
     bool capsLockedAtPress_ = false;
+    // _NET_WM_ICON's cardinals: width, height, then straight ARGB rows, per size.
+    std::vector<unsigned long> icon_;
 };
 
 }  // namespace host

@@ -16,7 +16,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   dbus xvfb xauth xdotool
-  xfce4-panel xfconf xfwm4 lxqt-panel lxqt-session openbox at-spi2-core
+  xfce4-panel xfconf xfwm4 lxqt-panel lxqt-session lxqt-themes openbox at-spi2-core
 )
 
 log() { printf '==> %s\n' "$*" >&2; }

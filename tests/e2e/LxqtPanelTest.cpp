@@ -4,6 +4,7 @@
 // other way round; the session restarts the panel so it takes the change.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -221,6 +222,44 @@ TEST_F(LxqtPanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 1)) << tarnwick->stderrText();
     e2e::controlClick(*desktop, empty);
     EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 2)) << tarnwick->stderrText();
+}
+
+// The symbol stands out from the panel by at least 4.5:1 with no theme
+// chosen (a black panel), under Debian's default (Clearlooks, light) and
+// LXQt's dark and light themes, each taken up at the panel's next start
+// while Tarnwick runs.
+TEST_F(LxqtPanelTest, TheIconStandsOutUnderTheDefaultDarkAndLightThemes) {
+    std::string settings = panelSettings;
+    settings.replace(settings.find("plugins=spacer, clock"), 21,
+                     "plugins=spacer, clock, statusnotifier");
+    support::writeFile(configFile(), settings + "\n[statusnotifier]\ntype=statusnotifier\n");
+    std::unique_ptr<support::ChildProcess> tarnwick;
+    for (std::string theme : {"", "Clearlooks", "dark", "light"}) {
+        if (!theme.empty()) {
+            support::writeFile(desktop->configHome() + "/lxqt/lxqt.conf",
+                               "[General]\ntheme=" + theme + "\n");
+        }
+        auto panel = desktop->start({panelProgram});
+        ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, true, 10))
+            << panel->stderrText();
+        if (!tarnwick) tarnwick = e2e::launch(home.path(), desktop->environment());
+        support::StatusPanel statusPanel(tarnwick->pid(), desktop->busAddress());
+        ASSERT_TRUE(statusPanel.waitForItem());
+        // Tarnwick looks at the panel every few seconds.
+        std::optional<double> symbol, background;
+        statusPanel.waitUntil(
+            [&] {
+                symbol = e2e::inkLuminance(statusPanel.icon().back());
+                background = e2e::topPanelLuminance(desktop->display(), panelProgram);
+                return symbol && background && e2e::contrast(*symbol, *background) >= 4.5;
+            },
+            std::chrono::seconds(8));
+        ASSERT_TRUE(symbol && background) << theme;
+        EXPECT_GE(e2e::contrast(*symbol, *background), 4.5)
+            << "theme '" << theme << "': symbol " << *symbol << " on " << *background;
+        panel->signal(SIGTERM);
+        panel->wait();
+    }
 }
 
 }  // namespace

@@ -108,6 +108,10 @@ double luminance(double red, double green, double blue) {
 
 }  // namespace
 
+double contrast(double first, double second) {
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
 std::optional<double> topPanelLuminance(const std::string& displayName,
                                         const std::string& program) {
     auto windows = panelWindows(displayName, program);

@@ -42,4 +42,7 @@ std::optional<double> topPanelLuminance(const std::string& display, const std::s
 // (premultiplied ARGB, as panels get it); absent for an empty icon.
 std::optional<double> inkLuminance(const support::StatusPanel::Pixmap& icon);
 
+// The contrast ratio of two luminances, 1 to 21.
+double contrast(double first, double second);
+
 }  // namespace e2e

@@ -330,8 +330,8 @@ TEST_F(XfcePanelTest, TheIconStandsOutOnDarkAndLightPanelsAndFollowsTheTheme) {
         ASSERT_TRUE(background.has_value());
         ASSERT_TRUE(symbol.has_value());
         EXPECT_EQ(*symbol > 0.5, dark) << "background " << *background;
-        double contrast = (std::max(*symbol, *background) + 0.05) / (std::min(*symbol, *background) + 0.05);
-        EXPECT_GE(contrast, 4.5) << (dark ? "dark" : "light") << " panel at " << *background;
+        EXPECT_GE(e2e::contrast(*symbol, *background), 4.5)
+            << (dark ? "dark" : "light") << " panel at " << *background;
     }
 }
 

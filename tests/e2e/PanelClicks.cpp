@@ -20,12 +20,23 @@ void startAccessibilityBus(const support::PrivateDesktop& desktop) {
                  "/org/a11y/bus", "--method", "org.a11y.Bus.GetAddress"});
 }
 
-OtherPrograms startOtherPrograms(const support::PrivateDesktop& desktop) {
+OtherPrograms startOtherPrograms(const support::PrivateDesktop& desktop, bool trayIcon) {
     OtherPrograms programs{desktop.start({HOST_TEST_HELPER, "ordinary-window"}),
-                           desktop.start({HOST_TEST_HELPER, "status-item"})};
+                           desktop.start({HOST_TEST_HELPER, "status-item"}), nullptr};
     EXPECT_TRUE(programs.window->waitForStdout("ready")) << programs.window->stderrText();
     EXPECT_TRUE(programs.statusIcon->waitForStdout("ready")) << programs.statusIcon->stderrText();
+    if (!trayIcon) return programs;
+    programs.trayIcon = desktop.start({HOST_TEST_HELPER, "tray-icon"});
+    EXPECT_TRUE(programs.trayIcon->waitForStdout("docked")) << programs.trayIcon->stderrText();
     return programs;
+}
+
+void rightClickTrayIcon(const support::PrivateDesktop& desktop) {
+    desktop.run({"xdotool", "search", "--name", "TarnwickTrayIcon", "mousemove", "--window", "%1",
+                 "11", "11", "click", "3"});
+    pause();
+    desktop.run({"xdotool", "key", "Escape"});
+    pause();
 }
 
 void rightClickEach(const support::PrivateDesktop& desktop,

@@ -17,12 +17,18 @@ namespace e2e {
 // Starts the desktop's accessibility bus, as a session does before its panel.
 void startAccessibilityBus(const support::PrivateDesktop& desktop);
 
-// Another program's ordinary window (for the task list) and status icon.
+// Other programs' ordinary window (for the task list) and status icon, and
+// with `trayIcon` an older kind of tray icon: a window of its own embedded in
+// the panel's tray (XEmbed).
 struct OtherPrograms {
     std::unique_ptr<support::ChildProcess> window;
     std::unique_ptr<support::ChildProcess> statusIcon;
+    std::unique_ptr<support::ChildProcess> trayIcon;
 };
-OtherPrograms startOtherPrograms(const support::PrivateDesktop& desktop);
+OtherPrograms startOtherPrograms(const support::PrivateDesktop& desktop, bool trayIcon = false);
+
+// Right-clicks the middle of the embedded tray icon, then presses Escape.
+void rightClickTrayIcon(const support::PrivateDesktop& desktop);
 
 // Right-clicks each point, then presses Escape for the menu it opened.
 void rightClickEach(const support::PrivateDesktop& desktop,

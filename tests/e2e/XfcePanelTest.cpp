@@ -336,12 +336,13 @@ TEST_F(XfcePanelTest, TheIconStandsOutOnDarkAndLightPanelsAndFollowsTheTheme) {
 }
 
 // The panel draws every item in its one window; what is under a click comes
-// from its accessibility data. Items are left alone, the empty stretch
-// toggles by right-click and by Control-click.
+// from its accessibility data, and from the windows of older tray icons
+// embedded in it. Items are left alone, the empty stretch toggles by
+// right-click and by Control-click.
 TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     e2e::startAccessibilityBus(*desktop);
     startXfceWith(panelSettingsWithItems());
-    auto others = e2e::startOtherPrograms(*desktop);
+    auto others = e2e::startOtherPrograms(*desktop, true);
     auto tarnwick = launch();
     auto windows = e2e::panelWindows(desktop->display(), panelProgram);
     auto top = std::min_element(windows.begin(), windows.end(),
@@ -354,6 +355,7 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
                                    {right - 80, middle},    // the clock
                                    {right - 33, middle},    // a status icon
                                    {right - 10, middle}});  // the other one
+    e2e::rightClickTrayIcon(*desktop);
     EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), 0) << tarnwick->stderrText();
 
     std::pair<int, int> empty{top->x + top->width / 2, middle};

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -82,6 +83,56 @@ helper::HelperCommand ordinaryWindowCommand("ordinary-window", [](const std::vec
     for (;;) {
         XEvent event;
         XNextEvent(display, &event);
+    }
+});
+
+// tray-icon: another program's tray icon of the older kind, a 22x22 red
+// window named TarnwickTrayIcon that asks the tray (_NET_SYSTEM_TRAY_S0) to
+// embed it; prints "docked <x> <y>" with its root position whenever the tray
+// maps or moves it.
+helper::HelperCommand trayIconCommand("tray-icon", [](const std::vector<std::string>&) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    Window icon = createWindow(display, 0, 0, 22, 22, false, "TarnwickTrayIcon");
+    XStoreName(display, icon, "TarnwickTrayIcon");
+    // Trays size their sockets from the icon's minimum size.
+    XSizeHints hints{};
+    hints.flags = PMinSize;
+    hints.min_width = hints.min_height = 22;
+    XSetWMNormalHints(display, icon, &hints);
+    XSetWindowBackground(display, icon, 0xff0000);
+    XSelectInput(display, icon, StructureNotifyMask);
+    Atom embedInfo = XInternAtom(display, "_XEMBED_INFO", False);
+    unsigned long info[2] = {0, 1};  // version 0, mapped
+    XChangeProperty(display, icon, embedInfo, embedInfo, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(info), 2);
+    Window tray = None;
+    for (int attempt = 0; attempt < 100 && tray == None; ++attempt) {
+        tray = XGetSelectionOwner(display, XInternAtom(display, "_NET_SYSTEM_TRAY_S0", False));
+        if (tray == None) usleep(50000);
+    }
+    if (tray == None) return 2;
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = tray;
+    request.xclient.message_type = XInternAtom(display, "_NET_SYSTEM_TRAY_OPCODE", False);
+    request.xclient.format = 32;
+    request.xclient.data.l[0] = CurrentTime;
+    request.xclient.data.l[1] = 0;  // SYSTEM_TRAY_REQUEST_DOCK
+    request.xclient.data.l[2] = static_cast<long>(icon);
+    XSendEvent(display, tray, False, NoEventMask, &request);
+    XSync(display, False);
+    for (;;) {
+        XEvent event;
+        XNextEvent(display, &event);
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, icon, &attributes) || attributes.map_state != IsViewable)
+            continue;
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display, icon, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        std::printf("docked %d %d\n", x, y);
+        std::fflush(stdout);
     }
 });
 

@@ -79,14 +79,18 @@ std::vector<PanelWindow> panelWindows(const std::string& displayName, const std:
     return found;
 }
 
-std::optional<PanelWindow> tarnwickMenu(const std::string& displayName) {
+namespace {
+
+// The first mapped override-redirect window that `wanted` accepts.
+template <typename Wanted>
+std::optional<PanelWindow> popUp(const std::string& displayName, Wanted wanted) {
     Display* display = XOpenDisplay(displayName.c_str());
     if (!display) return std::nullopt;
     std::optional<PanelWindow> found;
     for (Window window : children(display, DefaultRootWindow(display))) {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display, window, &attributes) || !attributes.override_redirect ||
-            attributes.map_state != IsViewable || !hasClass(display, window, "tarnwick")) {
+            attributes.map_state != IsViewable || !wanted(display, window, attributes)) {
             continue;
         }
         found = PanelWindow{attributes.x, attributes.y, attributes.width, attributes.height};
@@ -94,6 +98,20 @@ std::optional<PanelWindow> tarnwickMenu(const std::string& displayName) {
     }
     XCloseDisplay(display);
     return found;
+}
+
+}  // namespace
+
+std::optional<PanelWindow> tarnwickMenu(const std::string& displayName) {
+    return popUp(displayName, [](Display* display, Window window, const XWindowAttributes&) {
+        return hasClass(display, window, "tarnwick");
+    });
+}
+
+std::optional<PanelWindow> menuOpenBelow(const std::string& displayName, int top) {
+    return popUp(displayName, [top](Display*, Window, const XWindowAttributes& attributes) {
+        return attributes.y >= top && attributes.width >= 100 && attributes.height >= 100;
+    });
 }
 
 namespace {

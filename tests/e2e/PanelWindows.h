@@ -34,6 +34,9 @@ bool waitForTopPanel(const std::string& display, const std::string& program, boo
 // corner), if one is.
 std::optional<PanelWindow> tarnwickMenu(const std::string& display);
 
+// A menu-sized pop-up of any program's, open at or below the row `top`.
+std::optional<PanelWindow> menuOpenBelow(const std::string& display, int top);
+
 // The median luminance (0 black, 1 white) of the top panel as the screen
 // shows it; absent without one.
 std::optional<double> topPanelLuminance(const std::string& display, const std::string& program);

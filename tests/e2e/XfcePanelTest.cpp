@@ -353,10 +353,21 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     e2e::rightClickEach(*desktop, {{top->x + 10, middle},   // the applications menu
                                    {top->x + 200, middle},  // the helper's task
                                    {right - 80, middle},    // the clock
-                                   {right - 33, middle},    // a status icon
-                                   {right - 10, middle}});  // the other one
+                                   {right - 33, middle},    // Tarnwick's icon
+                                   {right - 10, middle}});  // the helper's, which came first
     e2e::rightClickTrayIcon(*desktop);
     EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), 0) << tarnwick->stderrText();
+
+    // A left click on Tarnwick's icon opens its menu, which the panel draws
+    // itself from the one Tarnwick exports.
+    desktop->run({"xdotool", "mousemove", std::to_string(right - 33), std::to_string(middle), "click", "1"});
+    std::optional<e2e::PanelWindow> menu;
+    for (int attempt = 0; attempt < 40 && !menu; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        menu = e2e::menuOpenBelow(desktop->display(), top->y + top->height);
+    }
+    EXPECT_TRUE(menu.has_value());
+    press("Escape");
 
     std::pair<int, int> empty{top->x + top->width / 2, middle};
     e2e::rightClickEach(*desktop, {empty});

@@ -30,6 +30,19 @@ std::string lastError(const char* step) {
 
 }  // namespace
 
+std::string createFile(const std::string& path, const std::string& text) {
+    std::string temporary = writeTemporary(path, text);
+    if (temporary.empty()) return lastError("cannot write a copy beside it");
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        auto failure = lastError("cannot put the copy in place");
+        unlink(temporary.c_str());
+        return failure;
+    }
+    auto folder = std::filesystem::path(path).parent_path();
+    if (!syncFolder(folder.empty() ? "." : folder.string())) return lastError("cannot make it durable");
+    return {};
+}
+
 FileDescriptor::~FileDescriptor() {
     if (descriptor_ >= 0) ::close(descriptor_);
 }
@@ -68,10 +81,11 @@ bool syncFolder(const std::string& folder) {
 }
 
 std::string replaceFileContents(const std::string& path, const std::string& text) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0 && errno == ENOENT) return createFile(path, text);
     std::error_code error;
     auto target = std::filesystem::canonical(path, error);
     if (error) return "cannot find " + path + ": " + error.message();
-    struct stat status {};
     if (stat(target.c_str(), &status) != 0) return lastError("stat");
     std::string temporary = writeTemporary(target, text);
     if (temporary.empty()) return lastError("cannot write a copy beside it");

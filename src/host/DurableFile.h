@@ -38,9 +38,14 @@ std::string writeTemporary(const std::string& path, const std::string& text);
 
 bool syncFolder(const std::string& folder);
 
-// Replaces the file's contents with `text` atomically and durably. A symbolic
-// link keeps pointing where it did (its target is replaced) and the file
-// keeps its permissions. Empty on success, else what failed.
+// Puts a new file holding `text` at `path` (readable by its owner only),
+// atomically and durably. Empty on success, else what failed.
+std::string createFile(const std::string& path, const std::string& text);
+
+// Replaces the file's contents with `text` atomically and durably; a missing
+// file is created. A symbolic link keeps pointing where it did (its target is
+// replaced) and the file keeps its permissions. Empty on success, else what
+// failed.
 std::string replaceFileContents(const std::string& path, const std::string& text);
 
 }  // namespace host

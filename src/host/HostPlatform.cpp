@@ -26,7 +26,9 @@ namespace host {
 struct HostPlatform::Facilities {
     GLibRunLoop runLoop;
     HostLog log;
-    PlistPreferenceDomains preferences{PlistPreferenceDomains::defaultFolder()};
+    PlistPreferenceDomains preferences{
+        PlistPreferenceDomains::defaultFolder(),
+        [this](const std::string& line) { logLine(platform::LogLevel::error, line); }};
     DBusDistributedNotificationCenter distributedNotifications;
     X11Connection x11;
     HostWorkspace workspace{x11};
@@ -42,10 +44,15 @@ struct HostPlatform::Facilities {
     // Symbols in the tray are drawn to stand out from the panel they sit on.
     X11PanelShade panelShade{x11, [this](bool dark) { statusBar.setDark(dark); }};
     X11WindowList windowList{x11, [this](const std::string& line) {
-                                 log.write(platform::LogLevel::defaultLevel,
-                                           processInfo.mainBundle().identifier, "app", line);
-                             }};
+        logLine(platform::LogLevel::defaultLevel, line);
+    }};
     X11GlobalEventMonitor globalEventMonitor{x11};
+
+    // The application's own log lines, for facilities that have something to
+    // say; called only once every facility exists.
+    void logLine(platform::LogLevel level, const std::string& line) {
+        log.write(level, processInfo.mainBundle().identifier, "app", line);
+    }
 
     platform::Platform platform() {
         return {runLoop,     log,           preferences,     distributedNotifications,

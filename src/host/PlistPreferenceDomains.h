@@ -4,6 +4,7 @@
 // every process of the user. Writers serialise on an flock of `<file>.lock`
 // and merge their own keys into what the file holds at that moment.
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -15,8 +16,11 @@ namespace host {
 
 class PlistPreferenceDomains : public platform::PreferenceDomains {
 public:
+    using ErrorLog = std::function<void(const std::string& line)>;
+
     // `folder` holds `<domain>.plist` files; it is created on the first write.
-    explicit PlistPreferenceDomains(std::string folder);
+    // `logError` is told of files set aside and of values no file can hold.
+    explicit PlistPreferenceDomains(std::string folder, ErrorLog logError = {});
 
     // ${XDG_CONFIG_HOME:-$HOME/.config}/Preferences
     static std::string defaultFolder();
@@ -38,6 +42,7 @@ private:
     bool write(const std::string& path, const Changes& changes) const;
 
     std::string folder_;
+    ErrorLog logError_;
     std::mutex mutex_;
     std::map<std::string, Changes> pending_;
 };

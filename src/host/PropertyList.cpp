@@ -1,6 +1,7 @@
 #include "host/PropertyList.h"
 
 #include <fcntl.h>
+#include <glib.h>
 #include <plist/plist.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -443,16 +444,38 @@ bool isBinary(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
 }
 
-}  // namespace
+bool startsWith(std::span<const std::uint8_t> bytes, std::initializer_list<std::uint8_t> prefix) {
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
 
-std::optional<PropertyValue> parsePropertyList(std::span<const std::uint8_t> bytes) {
+// XML text as UTF-8 without a byte-order mark, as libplist reads it: other
+// programs' writers put a UTF-8 mark in front, or write UTF-16 with one.
+// Converted text is kept in `storage`. Absent when UTF-16 does not convert.
+std::optional<std::span<const std::uint8_t>> utf8Text(std::span<const std::uint8_t> bytes,
+                                                      std::vector<std::uint8_t>& storage) {
+    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) return bytes.subspan(3);
+    const char* encoding = startsWith(bytes, {0xFF, 0xFE})   ? "UTF-16LE"
+                           : startsWith(bytes, {0xFE, 0xFF}) ? "UTF-16BE"
+                                                             : nullptr;
+    if (!encoding) return bytes;
+    gsize length = 0;
+    g_autofree char* converted =
+        g_convert(reinterpret_cast<const char*>(bytes.data()) + 2, gssize(bytes.size() - 2),
+                  "UTF-8", encoding, nullptr, &length, nullptr);
+    if (!converted) return std::nullopt;
+    // The declaration still names UTF-16; libplist goes by the bytes.
+    storage.assign(converted, converted + length);
+    return std::span<const std::uint8_t>(storage);
+}
+
+std::optional<PropertyValue> parseBytes(std::span<const std::uint8_t> bytes, bool binary) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
         return std::nullopt;
     }
     const char* text = reinterpret_cast<const char*>(bytes.data());
     auto length = std::uint32_t(bytes.size());
     plist_t root = nullptr;
-    if (isBinary(bytes)) {
+    if (binary) {
         if (!BinaryShape(bytes).withinLimits()) return std::nullopt;
         plist_from_bin(text, length, &root);
     } else {
@@ -465,6 +488,16 @@ std::optional<PropertyValue> parsePropertyList(std::span<const std::uint8_t> byt
     auto value = reader.read(root);
     if (reader.tooDeep()) return std::nullopt;
     return value;
+}
+
+}  // namespace
+
+std::optional<PropertyValue> parsePropertyList(std::span<const std::uint8_t> bytes) {
+    if (isBinary(bytes)) return parseBytes(bytes, true);
+    std::vector<std::uint8_t> storage;
+    auto text = utf8Text(bytes, storage);
+    if (!text) return std::nullopt;
+    return parseBytes(*text, false);
 }
 
 std::optional<PropertyValue> readPropertyListFile(const std::string& path) {

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <plist/plist.h>
 
 #include <bit>
+#include <csignal>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <memory>
 #include <set>
+#include <thread>
 
 #include "host/PlistPreferenceDomains.h"
 #include "host/PropertyList.h"
@@ -100,24 +103,115 @@ TEST_F(PlistPreferenceDomainsTest, BinaryFilesAreReadAndRewrittenAsXmlWithTheirK
     }
 }
 
+// A file that stays unparsable is kept aside by the next write, which says
+// so; one that changed a moment ago may be another program's write in
+// progress and is left alone.
 TEST_F(PlistPreferenceDomainsTest, AFileThatDoesNotParseReadsAsEmptyAndIsKeptAsideByAWrite) {
+    std::vector<std::string> errors;
+    host::PlistPreferenceDomains preferences(
+        folder(), [&](const std::string& line) { errors.push_back(line); });
+    auto age = [&] {
+        std::filesystem::last_write_time(
+            file(), std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+    };
     const std::string garbage = "<?xml version=\"1.0\"?><plist><dict><key>half";
     support::writeFile(file(), garbage);
-    EXPECT_EQ(preferences_.copyValue(domain, "half"), std::nullopt);
-    EXPECT_EQ(files(), Names{"app.tarnwick.Test.plist"});
+    EXPECT_EQ(preferences.copyValue(domain, "half"), std::nullopt);
+    preferences.setValue(domain, "fresh", 1);
+    EXPECT_FALSE(preferences.synchronize(domain));
+    EXPECT_EQ(support::readFile(file()), garbage);
+    EXPECT_EQ(errors, std::vector<std::string>{"Couldn't write " + file() + ": another program is writing it"});
 
-    storeFrom(preferences_, "fresh", 1);
+    age();
+    EXPECT_TRUE(preferences.synchronize(domain));
     EXPECT_EQ(support::readFile(file() + ".unreadable"), garbage);
     EXPECT_EQ(stored("fresh"), PropertyValue(1));
+    EXPECT_EQ(errors.back(), "Preference file " + file() + " could not be read; kept it as " +
+                                 file() + ".unreadable");
 
     // A second bad file does not replace the first one kept aside.
     const std::string array = xmlDocument("<array><string>not a dictionary</string></array>");
     support::writeFile(file(), array);
-    EXPECT_EQ(preferences_.copyValue(domain, "fresh"), std::nullopt);
-    storeFrom(preferences_, "fresh", 2);
+    age();
+    EXPECT_EQ(preferences.copyValue(domain, "fresh"), std::nullopt);
+    preferences.setValue(domain, "fresh", 2);
+    EXPECT_TRUE(preferences.synchronize(domain));
     EXPECT_EQ(support::readFile(file() + ".unreadable"), garbage);
     EXPECT_EQ(support::readFile(file() + ".unreadable-2"), array);
     EXPECT_EQ(stored("fresh"), PropertyValue(2));
+}
+
+// What a rewrite keeps: the keys of files other programs wrote with a
+// byte-order mark or in UTF-16, a symbolic link and the file's mode; and
+// what it clears: copies left by writes that were killed, once they are old.
+TEST_F(PlistPreferenceDomainsTest, RewritesKeepLinksModesAndOtherEncodingsAndClearOldCopies) {
+    const std::string body = "<dict><key>theirs</key><string>é</string></dict>";
+    auto utf16 = [&](bool bigEndian) {
+        std::string text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : "<?xml version=\"1.0\" encoding=\"UTF-16\"?><plist version=\"1.0\">"
+                      "<dict><key>theirs</key><string>\xC3\xA9</string></dict></plist>") {
+            if (!c) break;
+            // Every character here but é is ASCII; é is U+00E9.
+            if (c == '\xC3') continue;
+            char low = c == '\xA9' ? '\xE9' : c;
+            text += bigEndian ? std::string{'\0', low} : std::string{low, '\0'};
+        }
+        return text;
+    };
+    std::filesystem::create_directories(folder());
+    const std::string oldCopy = file() + ".a1B2c3", newCopy = file() + ".d4E5f6";
+    for (const auto& copy : {oldCopy, newCopy}) support::writeFile(copy, "cut short");
+    std::filesystem::last_write_time(
+        oldCopy, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+    for (const std::string& bytes : {"\xEF\xBB\xBF" + xmlDocument(body), utf16(false), utf16(true)}) {
+        support::writeFile(file(), bytes);
+        EXPECT_EQ(stored("theirs"), PropertyValue("é"));
+        storeFrom(preferences_, "ours", true);
+        EXPECT_EQ(stored("theirs"), PropertyValue("é"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(oldCopy));
+    EXPECT_TRUE(std::filesystem::exists(newCopy));
+
+    // A link to a read-only file elsewhere.
+    std::filesystem::remove(file());
+    const std::string elsewhere = home_.path() + "/dotfiles.plist";
+    support::writeFile(elsewhere, xmlDocument(body));
+    chmod(elsewhere.c_str(), 0444);
+    std::filesystem::create_symlink(elsewhere, file());
+    storeFrom(preferences_, "ours", false);
+    EXPECT_TRUE(std::filesystem::is_symlink(file()));
+    EXPECT_EQ(stored("theirs"), PropertyValue("é"));
+    EXPECT_EQ(stored("ours"), PropertyValue(false));
+    EXPECT_EQ(std::filesystem::status(elsewhere).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                  std::filesystem::perms::others_read);
+}
+
+// Keys and texts an XML property list cannot hold as they are make the
+// write fail, with a line that says which; nothing is renamed or mangled.
+TEST_F(PlistPreferenceDomainsTest, WhatAPropertyListCannotHoldFailsTheWrite) {
+    std::vector<std::string> errors;
+    host::PlistPreferenceDomains preferences(
+        folder(), [&](const std::string& line) { errors.push_back(line); });
+    storeFrom(preferences, "kept", 1);
+    for (const std::string& bad : {std::string("nul\0inside", 10), std::string("bell\x07"),
+                                   std::string("ill\xC3" "formed")}) {
+        host::PlistPreferenceDomains writer(
+            folder(), [&](const std::string& line) { errors.push_back(line); });
+        writer.setValue(domain, bad, 1);
+        EXPECT_FALSE(writer.synchronize(domain));
+        host::PlistPreferenceDomains valueWriter(
+            folder(), [&](const std::string& line) { errors.push_back(line); });
+        valueWriter.setValue(domain, "text", PropertyValue(bad));
+        EXPECT_FALSE(valueWriter.synchronize(domain));
+    }
+    ASSERT_EQ(errors.size(), 6u);
+    EXPECT_EQ(errors[0], "Couldn't write " + file() +
+                             ": \"nul (and more after a NUL)\" cannot be stored in a property list");
+    EXPECT_EQ(errors[2], "Couldn't write " + file() + ": \"bell\\007\" cannot be stored in a property list");
+    auto values = contents();
+    ASSERT_TRUE(values && values->dictionary());
+    EXPECT_EQ(values->dictionary()->size(), 1u);
 }
 
 TEST_F(PlistPreferenceDomainsTest, PendingChangesAnswerReadsAndOnlyThoseAreWritten) {
@@ -200,6 +294,29 @@ TEST_F(PlistPreferenceDomainsTest, ConcurrentWritersLoseNoKeysAndTheNextReadSees
         EXPECT_EQ(preferences_.copyValue(domain, key), PropertyValue(index % keysEach)) << key;
     }
     EXPECT_EQ(files(), (Names{"app.tarnwick.Test.plist", "app.tarnwick.Test.plist.lock"}));
+}
+
+// Another program rewrites the file in place, without the lock, keeping
+// what it read, 50 times a second: a write of ours that took its file for
+// empty in the moment it was cut short would lose all its keys for good.
+TEST_F(PlistPreferenceDomainsTest, AProgramRewritingTheFileInPlaceLosesNoKeys) {
+    constexpr int theirs = 50;
+    for (int key = 0; key < theirs; ++key) storeFrom(preferences_, "theirs" + std::to_string(key), key);
+    support::ChildProcess rewriter({HOST_TEST_HELPER, "rewrite-in-place", file()});
+    ASSERT_TRUE(rewriter.waitForStdout("ready"));
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (bool on = true; std::chrono::steady_clock::now() < end; on = !on) {
+        preferences_.setValue(domain, "ours", on);
+        preferences_.synchronize(domain);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    rewriter.signal(SIGTERM);
+    rewriter.wait();
+    auto values = contents();
+    ASSERT_TRUE(values && values->dictionary());
+    for (int key = 0; key < theirs; ++key) {
+        EXPECT_TRUE(platform::find(*values->dictionary(), "theirs" + std::to_string(key))) << key;
+    }
 }
 
 TEST(PlistPreferenceDomainsFolder, FollowsTheXdgConfigHome) {

@@ -1,6 +1,8 @@
 // Preference-file scenarios for the host tests.
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "Commands.h"
 #include "host/PlistPreferenceDomains.h"
+#include "host/PropertyList.h"
 
 namespace {
 
@@ -45,5 +48,30 @@ helper::HelperCommand writeBeyondSizeLimit(
                      kept ? "kept" : "lost");
         return 1;
     });
+
+// rewrite-in-place FILE: as many programs save their settings, over and over
+// until ended: reads the file, sets "rewrites" to a count, truncates the file
+// and writes it again in two parts a moment apart, without any lock.
+helper::HelperCommand rewriteInPlace("rewrite-in-place", [](const std::vector<std::string>& arguments) {
+    if (arguments.size() != 1) return 2;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int count = 0;; ++count) {
+        auto stored = host::readPropertyListFile(arguments[0]);
+        platform::PropertyDictionary values;
+        if (stored && stored->dictionary()) values = *stored->dictionary();
+        values.insert_or_assign("rewrites", count);
+        std::string text = host::xmlPropertyList(platform::PropertyValue(values));
+        int file = open(arguments[0].c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0600);
+        if (file < 0) return 1;
+        std::size_t half = text.size() / 2;
+        bool written = write(file, text.data(), half) == ssize_t(half);
+        usleep(2000);
+        written = written && write(file, text.data() + half, text.size() - half) == ssize_t(text.size() - half);
+        close(file);
+        if (!written) return 1;
+        usleep(20000);
+    }
+});
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <filesystem>
 
 namespace host {
@@ -73,6 +76,24 @@ std::string writeTemporary(const std::string& path, const std::string& text) {
     if (writeAll(file.get(), text) && fsync(file.get()) == 0 && file.close()) return name;
     unlink(name.c_str());
     return {};
+}
+
+void removeLeftoverCopies(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path file(path);
+    const std::string prefix = file.filename().string() + ".";
+    const auto oldest = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(file.parent_path(), error)) {
+        std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        bool generated = std::all_of(name.begin() + long(prefix.size()), name.end(),
+                                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+        if (!generated || !entry.is_regular_file(error) || entry.last_write_time(error) > oldest) {
+            continue;
+        }
+        fs::remove(entry.path(), error);
+    }
 }
 
 bool syncFolder(const std::string& folder) {

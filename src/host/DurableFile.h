@@ -36,6 +36,11 @@ ReadResult readExisting(const std::string& path, std::vector<std::uint8_t>& byte
 // A durable copy of `text` under a fresh name next to `path`; empty on failure.
 std::string writeTemporary(const std::string& path, const std::string& text);
 
+// Removes the copies writeTemporary made for `path` that were never put in
+// place (their writer was killed), once they are a minute old: older than
+// any write in progress.
+void removeLeftoverCopies(const std::string& path);
+
 bool syncFolder(const std::string& folder);
 
 // Puts a new file holding `text` at `path` (readable by its owner only),

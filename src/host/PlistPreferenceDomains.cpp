@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <glib.h>
@@ -17,11 +18,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "host/DurableFile.h"
+#include "host/PreferenceFile.h"
 #include "host/PropertyList.h"
 
 namespace host {
@@ -35,13 +39,42 @@ bool isDomainName(const std::string& domain) {
            domain.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
-template <typename Call>
-int retryOnInterrupt(Call call) {
-    int result;
-    do {
-        result = call();
-    } while (result < 0 && errno == EINTR);
-    return result;
+// The lock is waited for a moment at most: a write happens on the main
+// thread, which must keep answering the bus and signals however long another
+// process holds on. The change stays pending and the next write tries again.
+constexpr auto lockPatience = std::chrono::milliseconds(50);
+
+bool lockWithin(int descriptor, std::chrono::milliseconds patience) {
+    auto deadline = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// Who holds the flock on the open file, as /proc/locks and the holder's
+// comm tell: "name (pid N)", or "another process" when they do not.
+std::string lockHolder(int descriptor) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) return "another process";
+    char wanted[64];
+    std::snprintf(wanted, sizeof wanted, "%02x:%02x:%lu", major(status.st_dev),
+                  minor(status.st_dev), static_cast<unsigned long>(status.st_ino));
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, file;
+        if (!(fields >> number >> kind >> mode >> access >> pid >> file)) continue;
+        if (kind != "FLOCK" || file != wanted || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream commFile("/proc/" + pid + "/comm");
+        std::string name;
+        std::getline(commFile, name);
+        return (name.empty() ? std::string("a process") : name) + " (pid " + pid + ")";
+    }
+    return "another process";
 }
 
 // Moves a file that does not parse out of the way instead of overwriting it,
@@ -60,98 +93,8 @@ std::string setAside(const std::string& path) {
     return {};
 }
 
-// What the file holds now. A program that rewrites a file in place leaves it
-// empty or cut short for a moment; a read that finds the file so, just after
-// it changed, is tried again a few times, and one still torn is not used.
-struct CurrentFile {
-    ReadResult result = ReadResult::missing;
-    bool empty = true;
-    std::optional<PropertyDictionary> values;  // when it parsed as a dictionary
-    bool torn = false;
-};
-
-bool changedJustNow(const std::string& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) return false;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return now.tv_sec - status.st_mtim.tv_sec <= 1;
-}
-
-CurrentFile readOnce(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    CurrentFile file;
-    file.result = readExisting(path, bytes);
-    file.empty = bytes.empty();
-    if (file.result != ReadResult::read || file.empty) return file;
-    if (auto parsed = parsePropertyList(bytes); parsed && parsed->dictionary()) {
-        file.values = std::move(*parsed->dictionary());
-    }
-    return file;
-}
-
-CurrentFile readSettled(const std::string& path) {
-    constexpr int retries = 5;
-    CurrentFile file = readOnce(path);
-    for (int retry = 0;; ++retry) {
-        file.torn = file.result == ReadResult::read && !file.values && changedJustNow(path);
-        if (!file.torn || retry == retries) return file;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        file = readOnce(path);
-    }
-}
-
-// Leftover copies of writes that were cut short (the process was killed
-// between writing the copy and renaming it): `<file>.XXXXXX`, as
-// writeTemporary names them, and older than any write in progress.
-void removeLeftoverCopies(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path file(path);
-    const std::string prefix = file.filename().string() + ".";
-    const auto oldest = fs::file_time_type::clock::now() - std::chrono::minutes(1);
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(file.parent_path(), error)) {
-        std::string name = entry.path().filename().string();
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
-        bool generated = std::all_of(name.begin() + long(prefix.size()), name.end(),
-                                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
-        if (!generated || !entry.is_regular_file(error) || entry.last_write_time(error) > oldest) {
-            continue;
-        }
-        fs::remove(entry.path(), error);
-    }
-}
-
-// The first key or text that an XML property list cannot hold as it is:
-// ill-formed UTF-8, or characters XML does not allow (controls but tab, line
-// feed and carriage return, NUL among them).
-std::optional<std::string> unstorableText(const PropertyValue& value);
-
-std::optional<std::string> unstorableText(const std::string& text) {
-    const char* end = nullptr;
-    if (!g_utf8_validate(text.data(), gssize(text.size()), &end)) return text;
-    for (const char* c = text.data(); c < end; c = g_utf8_next_char(c)) {
-        gunichar character = g_utf8_get_char(c);
-        bool control = character < 0x20 && character != '\t' && character != '\n' && character != '\r';
-        if (control || character == 0xFFFE || character == 0xFFFF) return text;
-    }
-    return std::nullopt;
-}
-
-std::optional<std::string> unstorableText(const PropertyValue& value) {
-    if (const auto* text = value.text()) return unstorableText(*text);
-    if (const auto* array = value.array()) {
-        for (const auto& element : *array) {
-            if (auto bad = unstorableText(element)) return bad;
-        }
-    }
-    if (const auto* dictionary = value.dictionary()) {
-        for (const auto& [key, element] : *dictionary) {
-            if (auto bad = unstorableText(key)) return bad;
-            if (auto bad = unstorableText(element)) return bad;
-        }
-    }
-    return std::nullopt;
+std::string megabytes(std::uint64_t bytes) {
+    return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
 }
 
 // Shown in a log line: printable, whatever the text holds.
@@ -207,11 +150,19 @@ std::optional<PropertyValue> PlistPreferenceDomains::copyValue(const std::string
             }
         }
     }
-    // Read fresh every time: other processes write the same files.
-    auto stored = readPropertyListFile(path);
-    const auto* dictionary = stored ? stored->dictionary() : nullptr;
-    if (!dictionary) return std::nullopt;
-    if (const auto* value = platform::find(*dictionary, key)) return *value;
+    // Other processes write the same files: a file that changed is read again.
+    ParsedPreferenceFiles::Lookup stored;
+    {
+        std::lock_guard lock(mutex_);
+        stored = parsed_.lookup(path);
+    }
+    if (stored.newlyTooLargeBytes && logError_) {
+        logError_("Preference file " + path + " is " + megabytes(stored.newlyTooLargeBytes) +
+                  ", over the " + megabytes(maximumPreferenceFileBytes) +
+                  " we read; its values are ignored and it is left as it is");
+    }
+    if (!stored.values) return std::nullopt;
+    if (const auto* value = platform::find(*stored.values, key)) return *value;
     return std::nullopt;
 }
 
@@ -242,16 +193,27 @@ bool PlistPreferenceDomains::write(const std::string& path, const Changes& chang
     // Closing the descriptor on return releases the lock.
     FileDescriptor lockFile(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!lockFile) return false;
-    if (retryOnInterrupt([&] { return flock(lockFile.get(), LOCK_EX); }) != 0) return false;
+    if (!lockWithin(lockFile.get(), lockPatience)) {
+        if (logError_) {
+            logError_("Couldn't write " + path + ": " + lockHolder(lockFile.get()) +
+                      " has held its lock for over " + std::to_string(lockPatience.count()) + " ms");
+        }
+        return false;
+    }
 
     // A symbolic link stays; the file it points to is rewritten.
     std::string target = std::filesystem::canonical(path, error).string();
     if (error) target = path;
     removeLeftoverCopies(target);
-    CurrentFile current = readSettled(target);
+    PreferenceFileState current = readPreferenceFile(target);
     if (current.result == ReadResult::failed) return false;
-    if (current.torn) {
-        if (logError_) logError_("Couldn't write " + path + ": another program is writing it");
+    std::string refusal = current.torn ? "another program is writing it"
+                          : current.tooLargeBytes
+                              ? "it is " + megabytes(current.tooLargeBytes) + ", over the " +
+                                    megabytes(maximumPreferenceFileBytes) + " we read"
+                              : "";
+    if (!refusal.empty()) {
+        if (logError_) logError_("Couldn't write " + path + ": " + refusal);
         return false;
     }
     PropertyDictionary values = current.values.value_or(PropertyDictionary{});
@@ -259,7 +221,7 @@ bool PlistPreferenceDomains::write(const std::string& path, const Changes& chang
     bool unreadable = current.result == ReadResult::read && !current.empty && !current.values;
     apply(values, changes);
 
-    if (auto bad = unstorableText(PropertyValue(values))) {
+    if (auto bad = firstUnstorableText(PropertyValue(values))) {
         if (logError_) {
             logError_("Couldn't write " + path + ": \"" + printable(*bad) +
                       "\" cannot be stored in a property list");

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "host/PreferenceFile.h"
 #include "platform/PreferenceDomains.h"
 
 namespace host {
@@ -45,6 +46,7 @@ private:
     ErrorLog logError_;
     std::mutex mutex_;
     std::map<std::string, Changes> pending_;
+    ParsedPreferenceFiles parsed_;
 };
 
 }  // namespace host

@@ -500,6 +500,38 @@ std::optional<PropertyValue> parsePropertyList(std::span<const std::uint8_t> byt
     return parseBytes(*text, false);
 }
 
+namespace {
+
+std::optional<std::string> unstorableString(const std::string& text) {
+    const char* end = nullptr;
+    if (!g_utf8_validate(text.data(), gssize(text.size()), &end)) return text;
+    for (const char* c = text.data(); c < end; c = g_utf8_next_char(c)) {
+        gunichar character = g_utf8_get_char(c);
+        bool control = character < 0x20 && character != '\t' && character != '\n' && character != '\r';
+        if (control || character == 0xFFFE || character == 0xFFFF) return text;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> firstUnstorableText(const PropertyValue& value) {
+    if (const auto* text = value.text()) return unstorableString(*text);
+    if (const auto* array = value.array()) {
+        for (const auto& element : *array) {
+            if (auto bad = firstUnstorableText(element)) return bad;
+        }
+    }
+    if (const auto* dictionary = value.dictionary()) {
+        for (const auto& [key, element] : *dictionary) {
+            if (auto bad = unstorableString(key)) return bad;
+            if (auto bad = firstUnstorableText(element)) return bad;
+        }
+    }
+    return std::nullopt;
+}
+
+
 std::optional<PropertyValue> readPropertyListFile(const std::string& path) {
     // Non-blocking so that a FIFO in the file's place cannot hang the caller.
     int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

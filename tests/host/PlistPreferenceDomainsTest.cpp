@@ -214,6 +214,49 @@ TEST_F(PlistPreferenceDomainsTest, WhatAPropertyListCannotHoldFailsTheWrite) {
     EXPECT_EQ(values->dictionary()->size(), 1u);
 }
 
+// A process that keeps the lock does not hold the writer up for long: the
+// write fails, says who holds it, and the change waits for the next one.
+TEST_F(PlistPreferenceDomainsTest, ALockHeldElsewhereFailsTheWriteSoonAndNamesItsHolder) {
+    std::filesystem::create_directories(folder());
+    support::ChildProcess holder({HOST_TEST_HELPER, "hold-lock", file()});
+    ASSERT_TRUE(holder.waitForStdout("ready"));
+    std::vector<std::string> errors;
+    host::PlistPreferenceDomains preferences(
+        folder(), [&](const std::string& line) { errors.push_back(line); });
+    preferences.setValue(domain, "waiting", true);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(preferences.synchronize(domain));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_EQ(errors, std::vector<std::string>{"Couldn't write " + file() + ": host_test_helpe (pid " +
+                                               std::to_string(holder.pid()) +
+                                               ") has held its lock for over 50 ms"});
+    holder.signal(SIGTERM);
+    holder.wait();
+    EXPECT_TRUE(preferences.synchronize(domain));
+    EXPECT_EQ(stored("waiting"), PropertyValue(true));
+}
+
+// A file beyond what preferences sensibly hold reads as empty, is said once,
+// and is never rewritten.
+TEST_F(PlistPreferenceDomainsTest, AFileOverTheSizeLimitIsIgnoredAndLeftAlone) {
+    std::vector<std::string> errors;
+    host::PlistPreferenceDomains preferences(
+        folder(), [&](const std::string& line) { errors.push_back(line); });
+    const std::string huge = xmlDocument("<dict><key>big</key><string>" +
+                                         std::string(17 * 1024 * 1024, 'x') + "</string></dict>");
+    support::writeFile(file(), huge);
+    EXPECT_EQ(preferences.copyValue(domain, "big"), std::nullopt);
+    EXPECT_EQ(preferences.copyValue(domain, "other"), std::nullopt);
+    preferences.setValue(domain, "ours", 1);
+    EXPECT_FALSE(preferences.synchronize(domain));
+    EXPECT_EQ(errors, (std::vector<std::string>{
+                          "Preference file " + file() +
+                              " is 18 MB, over the 16 MB we read; its values are ignored and it "
+                              "is left as it is",
+                          "Couldn't write " + file() + ": it is 18 MB, over the 16 MB we read"}));
+    EXPECT_EQ(std::filesystem::file_size(file()), huge.size());
+}
+
 TEST_F(PlistPreferenceDomainsTest, PendingChangesAnswerReadsAndOnlyThoseAreWritten) {
     host::PlistPreferenceDomains other(folder());
     storeFrom(other, "kept", "theirs");

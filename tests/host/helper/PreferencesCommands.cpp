@@ -1,6 +1,7 @@
 // Preference-file scenarios for the host tests.
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -16,13 +17,19 @@
 namespace {
 
 // write-keys FOLDER DOMAIN PREFIX COUNT: sets PREFIX0 … PREFIX<COUNT-1> to
-// their numbers, synchronising after each one as a separate write.
+// their numbers, synchronising after each one as a separate write; a write
+// that finds the lock taken for long is tried again, as the program's next
+// write would.
 helper::HelperCommand writeKeys("write-keys", [](const std::vector<std::string>& arguments) {
     if (arguments.size() != 4) return 2;
     host::PlistPreferenceDomains preferences(arguments[0]);
     for (int number = 0; number < std::stoi(arguments[3]); ++number) {
         preferences.setValue(arguments[1], arguments[2] + std::to_string(number), number);
-        if (!preferences.synchronize(arguments[1])) {
+        bool written = false;
+        for (int attempt = 0; attempt < 100 && !written; ++attempt) {
+            written = preferences.synchronize(arguments[1]);
+        }
+        if (!written) {
             std::fprintf(stderr, "synchronize failed at %d\n", number);
             return 1;
         }
@@ -48,6 +55,17 @@ helper::HelperCommand writeBeyondSizeLimit(
                      kept ? "kept" : "lost");
         return 1;
     });
+
+// hold-lock FILE: takes the flock writers of FILE take on FILE.lock, prints
+// "ready" and keeps it until ended.
+helper::HelperCommand holdLock("hold-lock", [](const std::vector<std::string>& arguments) {
+    if (arguments.size() != 1) return 2;
+    int lock = open((arguments[0] + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (;;) pause();
+});
 
 // rewrite-in-place FILE: as many programs save their settings, over and over
 // until ended: reads the file, sets "rewrites" to a count, truncates the file

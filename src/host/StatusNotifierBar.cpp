@@ -337,11 +337,28 @@ GVariant* changesVariant(const PropertyChanges& changes) {
     return g_variant_new("(a(ia{sv})a(ias))", &updated, &removed);
 }
 
-std::vector<int> idList(GVariant* ids) {
+struct AskedIds {
+    std::vector<int> known;    // ids the menu holds
+    std::vector<int> unknown;  // the others, as many as the menu has entries at most
+};
+
+// Each id once, in the order first asked for: what is done and answered is
+// sized by the menu, however long or repetitive the request.
+AskedIds askedIds(GVariant* ids, const Menu& menu) {
     gsize count = 0;
     auto* values =
         static_cast<const gint32*>(g_variant_get_fixed_array(ids, &count, sizeof(gint32)));
-    return {values, values + count};
+    const std::size_t mostUnknown = std::max<std::size_t>(menu.size(), 1);
+    AskedIds asked;
+    std::set<int> seen;
+    for (gsize index = 0; index < count; ++index) {
+        int id = values[index];
+        bool known = menu.contains(id);
+        if (!known && asked.unknown.size() == mostUnknown) continue;
+        if (!seen.insert(id).second) continue;
+        (known ? asked.known : asked.unknown).push_back(id);
+    }
+    return asked;
 }
 
 GVariant* idsVariant(const std::vector<int>& ids) {
@@ -406,6 +423,9 @@ int takePathSlot() {
 std::string slotPath(const std::string& base, int slot) {
     return slot == 1 ? base : base + "/" + std::to_string(slot);
 }
+
+// "clicked", "hovered", "opened", "closed".
+constexpr std::size_t eventKindsPerEntry = 4;
 
 void replyUnknownEntry(GDBusMethodInvocation* invocation, int id) {
     g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS,
@@ -567,8 +587,9 @@ struct StatusNotifierBar::Bus {
         g_autoptr(GVariant) names = nullptr;
         g_variant_get(parameters, "(@ai@as)", &idArray, &names);
         auto filter = nameFilter(names);
-        auto ids = idList(idArray);
-        if (ids.empty()) {
+        auto asked = askedIds(idArray, item.menu);
+        auto ids = asked.known;
+        if (asked.known.empty() && asked.unknown.empty()) {
             for (const auto& [id, node] : item.menu) ids.push_back(id);
         }
         GVariantBuilder builder;
@@ -612,16 +633,28 @@ struct StatusNotifierBar::Bus {
         g_dbus_method_invocation_return_value(invocation, nullptr);
     }
 
-    static void eventGroup(Route target, Item&, GVariant* parameters,
+    // A panel sends a few events at once; one event per entry and kind is
+    // acted on, and a batch larger than the menu could cause is refused.
+    static void eventGroup(Route target, Item& item, GVariant* parameters,
                            GDBusMethodInvocation* invocation) {
         g_autoptr(GVariant) events = g_variant_get_child_value(parameters, 0);
+        const gsize most = eventKindsPerEntry * std::max<gsize>(item.menu.size(), 1);
+        if (g_variant_n_children(events) > most) {
+            g_dbus_method_invocation_return_error(
+                invocation, G_DBUS_ERROR, G_DBUS_ERROR_LIMITS_EXCEEDED,
+                "%zu events for a menu of %zu entries", std::size_t(g_variant_n_children(events)),
+                item.menu.size());
+            return;
+        }
         std::vector<int> unknown;
+        std::set<std::pair<int, std::string>> seen;
         for (gsize index = 0; index < g_variant_n_children(events); ++index) {
             g_autoptr(GVariant) one = g_variant_get_child_value(events, index);
             gint32 id = 0;
             const gchar* eventId = nullptr;
             g_variant_get_child(one, 0, "i", &id);
             g_variant_get_child(one, 1, "&s", &eventId);
+            if (!seen.emplace(id, eventId).second) continue;
             if (!target.bar->menuEvent(target.item, id, eventId)) unknown.push_back(id);
         }
         g_dbus_method_invocation_return_value(invocation,
@@ -637,12 +670,14 @@ struct StatusNotifierBar::Bus {
         g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", needUpdate));
     }
 
-    static void aboutToShowGroup(Route target, Item&, GVariant* parameters,
+    static void aboutToShowGroup(Route target, Item& current, GVariant* parameters,
                                  GDBusMethodInvocation* invocation) {
         g_autoptr(GVariant) idArray = g_variant_get_child_value(parameters, 0);
+        auto asked = askedIds(idArray, current.menu);
         std::vector<int> updatesNeeded;
-        std::vector<int> unknown;
-        for (int id : idList(idArray)) {
+        std::vector<int>& unknown = asked.unknown;
+        for (int id : asked.known) {
+            // Each announcement may rebuild the menu, or end the item.
             Item* item = target.find();
             if (!item || !item->menu.contains(id)) {
                 unknown.push_back(id);

@@ -446,6 +446,44 @@ TEST_F(StatusNotifierBarTest, ClickRunsTheEntrysActionAfterThePanelHasItsAnswer)
 }
 
 // Items hear when the panel behind them turns dark or light, once per change.
+// Whatever a client sends, the work done and the reply are sized by the
+// menu: repeated ids count once, unknown ids are named back only as many
+// times as the menu has entries, and a batch of events larger than the menu
+// could cause is refused whole.
+TEST_F(StatusNotifierBarTest, RequestsAreAnsweredBySizeOfTheMenuNotOfTheRequest) {
+    bar.setMenu(item, sampleMenu());
+    auto ids = [](std::vector<gint32> values) {
+        return g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, values.data(), values.size(),
+                                         sizeof(gint32));
+    };
+    auto group = menuCall("GetGroupProperties",
+                          g_variant_new("(@ai^as)", ids(std::vector<gint32>(100000, 3)),
+                                        std::vector<const char*>{"label", nullptr}.data()));
+    ASSERT_TRUE(group);
+    EXPECT_EQ(printed(group.get()), "([(3, {'label': <'Hide'>})],)");
+
+    std::vector<gint32> strangers(100000);
+    for (std::size_t index = 0; index < strangers.size(); ++index) strangers[index] = 1000 + gint32(index);
+    strangers.push_back(7);
+    auto shown = menuCall("AboutToShowGroup", g_variant_new("(@ai)", ids(strangers)));
+    ASSERT_TRUE(shown);
+    g_autoptr(GVariant) errors = g_variant_get_child_value(shown.get(), 1);
+    EXPECT_LE(g_variant_n_children(errors), 10u);
+    EXPECT_EQ(opened, std::vector<int>{7});
+
+    GVariantBuilder events;
+    g_variant_builder_init(&events, G_VARIANT_TYPE("a(isvu)"));
+    for (int click = 0; click < 3; ++click) g_variant_builder_add_value(&events, event(3, "clicked"));
+    ASSERT_TRUE(menuCall("EventGroup", g_variant_new("(a(isvu))", &events)));
+    g_variant_builder_init(&events, G_VARIANT_TYPE("a(isvu)"));
+    for (int click = 0; click < 10000; ++click) g_variant_builder_add_value(&events, event(9, "clicked"));
+    std::string error;
+    EXPECT_FALSE(menuCall("EventGroup", g_variant_new("(a(isvu))", &events), &error));
+    EXPECT_NE(error.find("10000 events"), std::string::npos) << error;
+    pumpUntil([] { return false; }, 0.2);
+    EXPECT_EQ(clicked, std::vector<int>{3});
+}
+
 TEST_F(StatusNotifierBarTest, ItemsHearWhenTheStatusAreaChangesShade) {
     EXPECT_FALSE(bar.isDark());
     bar.setDark(true);

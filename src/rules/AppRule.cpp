@@ -1,5 +1,9 @@
 #include "rules/AppRule.h"
 
+#include <mutex>
+#include <set>
+
+#include "core/Log.h"
 #include "platform/Platform.h"
 #include "platform/Unicode.h"
 
@@ -7,6 +11,32 @@ namespace {
 
 using platform::PropertyDictionary;
 using platform::PropertyValue;
+
+// Bounds on what is read back. Past them a list or an entry is a fault of
+// whatever wrote it: it is left out (and left as it is stored), not spent
+// seconds and memory on.
+constexpr std::size_t mostStoredRecords = 2000;
+constexpr std::size_t longestStoredText = 4096;
+
+// Lists are read often (every application switch); each fault is said once.
+void reportOnce(const std::string& line) {
+    static std::mutex mutex;
+    static std::set<std::string> said;
+    std::lock_guard lock(mutex);
+    if (said.insert(line).second) Log::app().error(line);
+}
+
+bool withinTextBounds(const PropertyDictionary& dictionary, const char* what) {
+    for (const auto& [key, value] : dictionary) {
+        auto* text = value.text();
+        if (!text || text->size() <= longestStoredText) continue;
+        reportOnce(std::string("A stored ") + what + " was skipped: its \"" + key + "\" is " +
+                   std::to_string(text->size()) + " bytes, over the " +
+                   std::to_string(longestStoredText) + " we read");
+        return false;
+    }
+    return true;
+}
 
 bool sameText(const std::string& a, const std::string& b) {
     return a == b || platform::unicode::canonicallyEqual(a, b);
@@ -29,16 +59,25 @@ bool isTextDictionary(const PropertyValue& element) {
     return true;
 }
 
+// `what` names one record in the log, `whatPlural` the list.
 template <typename Record>
 std::vector<Record> readList(const std::optional<PropertyValue>& stored,
-                             bool (*elementFits)(const PropertyValue&)) {
+                             bool (*elementFits)(const PropertyValue&), const char* what,
+                             const char* whatPlural) {
     if (!stored || !stored->array()) return {};
     const auto& array = *stored->array();
+    if (array.size() > mostStoredRecords) {
+        reportOnce(std::string("The stored ") + whatPlural + " hold " + std::to_string(array.size()) +
+                   " entries, over the " + std::to_string(mostStoredRecords) +
+                   " we read; none are used");
+        return {};
+    }
     for (const auto& element : array) {
         if (!elementFits(element)) return {};
     }
     std::vector<Record> records;
     for (const auto& element : array) {
+        if (!withinTextBounds(*element.dictionary(), what)) continue;
         if (auto record = Record::fromDictionary(*element.dictionary())) records.push_back(*record);
     }
     return records;
@@ -97,11 +136,11 @@ std::optional<kit::Image> AppRef::iconAt(const std::string& applicationPath) {
 }
 
 std::vector<AppRule> appRulesFromStored(const std::optional<PropertyValue>& stored) {
-    return readList<AppRule>(stored, isDictionary);
+    return readList<AppRule>(stored, isDictionary, "app rule", "app rules");
 }
 
 std::vector<AppRef> appRefsFromStored(const std::optional<PropertyValue>& stored) {
-    return readList<AppRef>(stored, isTextDictionary);
+    return readList<AppRef>(stored, isTextDictionary, "recent app", "recent apps");
 }
 
 platform::PropertyArray storedForm(const std::vector<AppRule>& rules) { return writeList(rules); }

@@ -46,6 +46,8 @@ struct AppRef {
 
 // Reading a stored list: nothing or a non-array is empty; one element of the
 // wrong kind empties the whole list; entries that give no record are skipped.
+// A list of over 2,000 entries reads as empty, and an entry with a text over
+// 4 KB is skipped, each said once in an error line.
 std::vector<AppRule> appRulesFromStored(const std::optional<platform::PropertyValue>& stored);
 std::vector<AppRef> appRefsFromStored(const std::optional<platform::PropertyValue>& stored);
 

@@ -57,6 +57,29 @@ TEST(AppRuleList, ReadsSkipBadEntriesButABadElementEmptiesTheList) {
     EXPECT_TRUE(appRulesFromStored(std::nullopt).empty());
 }
 
+// Lists and texts past sensible sizes are left out before any work is done
+// on them, and said once however often they are read.
+TEST(AppRuleList, OversizedListsAndTextsAreLeftOutAndSaidOnce) {
+    fakes::FakePlatform fake;
+    PropertyDictionary rule{{"bundleID", "com.example.1"}, {"autoHide", true}};
+    PropertyValue many(PropertyArray(2001, PropertyValue(rule)));
+    PropertyValue fine(PropertyArray(2000, PropertyValue(rule)));
+    EXPECT_TRUE(appRulesFromStored(many).empty());
+    EXPECT_TRUE(appRulesFromStored(many).empty());
+    EXPECT_EQ(appRulesFromStored(fine).size(), 2000u);
+    PropertyDictionary longName{{"bundleID", "com.example.2"}, {"name", std::string(4097, 'n')},
+                                {"autoHide", false}};
+    PropertyDictionary longID{{"bundleID", std::string(5'000'000, 'x')}, {"name", "X"}};
+    EXPECT_EQ(appRulesFromStored(PropertyValue(PropertyArray{longName, rule})).size(), 1u);
+    EXPECT_TRUE(appRefsFromStored(PropertyValue(PropertyArray{longID})).empty());
+    EXPECT_EQ(fake.log.messages(),
+              (std::vector<std::string>{
+                  "The stored app rules hold 2001 entries, over the 2000 we read; none are used",
+                  "A stored app rule was skipped: its \"name\" is 4097 bytes, over the 4096 we read",
+                  "A stored recent app was skipped: its \"bundleID\" is 5000000 bytes, over the "
+                  "4096 we read"}));
+}
+
 TEST(AppRefList, EveryElementMustHoldTextOnly) {
     PropertyDictionary a{{"bundleID", "com.example.a"}, {"name", "A"}};
     PropertyDictionary nameless{{"bundleID", "com.example.b"}};

@@ -33,19 +33,6 @@ std::string lastError(const char* step) {
 
 }  // namespace
 
-std::string createFile(const std::string& path, const std::string& text) {
-    std::string temporary = writeTemporary(path, text);
-    if (temporary.empty()) return lastError("cannot write a copy beside it");
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        auto failure = lastError("cannot put the copy in place");
-        unlink(temporary.c_str());
-        return failure;
-    }
-    auto folder = std::filesystem::path(path).parent_path();
-    if (!syncFolder(folder.empty() ? "." : folder.string())) return lastError("cannot make it durable");
-    return {};
-}
-
 FileDescriptor::~FileDescriptor() {
     if (descriptor_ >= 0) ::close(descriptor_);
 }
@@ -101,23 +88,29 @@ bool syncFolder(const std::string& folder) {
     return directory && fsync(directory.get()) == 0;
 }
 
-std::string replaceFileContents(const std::string& path, const std::string& text) {
-    struct stat status {};
-    if (lstat(path.c_str(), &status) != 0 && errno == ENOENT) return createFile(path, text);
-    std::error_code error;
-    auto target = std::filesystem::canonical(path, error);
-    if (error) return "cannot find " + path + ": " + error.message();
-    if (stat(target.c_str(), &status) != 0) return lastError("stat");
+std::string putInPlace(const std::string& target, const std::string& text,
+                       std::optional<unsigned> mode) {
     std::string temporary = writeTemporary(target, text);
     if (temporary.empty()) return lastError("cannot write a copy beside it");
-    if (chmod(temporary.c_str(), status.st_mode & 07777) != 0 ||
+    if ((mode && chmod(temporary.c_str(), *mode & 07777) != 0) ||
         rename(temporary.c_str(), target.c_str()) != 0) {
         auto failure = lastError("cannot put the copy in place");
         unlink(temporary.c_str());
         return failure;
     }
-    if (!syncFolder(target.parent_path())) return lastError("cannot make it durable");
+    auto folder = std::filesystem::path(target).parent_path();
+    if (!syncFolder(folder.empty() ? "." : folder.string())) return lastError("cannot make it durable");
     return {};
+}
+
+std::string replaceFileContents(const std::string& path, const std::string& text) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0 && errno == ENOENT) return putInPlace(path, text, {});
+    std::error_code error;
+    auto target = std::filesystem::canonical(path, error);
+    if (error) return "cannot find " + path + ": " + error.message();
+    if (stat(target.c_str(), &status) != 0) return lastError("stat");
+    return putInPlace(target, text, status.st_mode);
 }
 
 }  // namespace host

@@ -5,6 +5,7 @@
 // sees the old contents or the new, never a part.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,9 +44,11 @@ void removeLeftoverCopies(const std::string& path);
 
 bool syncFolder(const std::string& folder);
 
-// Puts a new file holding `text` at `path` (readable by its owner only),
-// atomically and durably. Empty on success, else what failed.
-std::string createFile(const std::string& path, const std::string& text);
+// Puts a file holding `text` at `target`, which is no symbolic link,
+// atomically and durably, with permissions `mode` (else readable by its owner
+// only). Empty on success, else what failed.
+std::string putInPlace(const std::string& target, const std::string& text,
+                       std::optional<unsigned> mode);
 
 // Replaces the file's contents with `text` atomically and durably; a missing
 // file is created. A symbolic link keeps pointing where it did (its target is

@@ -185,7 +185,7 @@ bool PlistPreferenceDomains::synchronize(const std::string& domain) {
     return true;
 }
 
-bool PlistPreferenceDomains::write(const std::string& path, const Changes& changes) const {
+bool PlistPreferenceDomains::write(const std::string& path, const Changes& changes) {
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error) return false;
@@ -204,7 +204,13 @@ bool PlistPreferenceDomains::write(const std::string& path, const Changes& chang
     // A symbolic link stays; the file it points to is rewritten.
     std::string target = std::filesystem::canonical(path, error).string();
     if (error) target = path;
-    removeLeftoverCopies(target);
+    // Only copies a minute old go, so looking more often finds nothing new.
+    auto now = std::chrono::steady_clock::now();
+    if (auto last = leftoversChecked_.find(target);
+        last == leftoversChecked_.end() || now - last->second >= std::chrono::minutes(1)) {
+        removeLeftoverCopies(target);
+        leftoversChecked_[target] = now;
+    }
     PreferenceFileState current = readPreferenceFile(target);
     if (current.result == ReadResult::failed) return false;
     std::string refusal = current.torn ? "another program is writing it"
@@ -233,7 +239,8 @@ bool PlistPreferenceDomains::write(const std::string& path, const Changes& chang
         if (aside.empty()) return false;
         if (logError_) logError_("Preference file " + target + " could not be read; kept it as " + aside);
     }
-    return replaceFileContents(target, xmlPropertyList(values)).empty();
+    return putInPlace(target, xmlPropertyList(values), unreadable ? std::nullopt : current.mode)
+        .empty();
 }
 
 }  // namespace host

@@ -4,6 +4,7 @@
 // every process of the user. Writers serialise on an flock of `<file>.lock`
 // and merge their own keys into what the file holds at that moment.
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -40,13 +41,14 @@ public:
 private:
     using Changes = std::map<std::string, std::optional<platform::PropertyValue>>;
 
-    bool write(const std::string& path, const Changes& changes) const;
+    bool write(const std::string& path, const Changes& changes);
 
     std::string folder_;
     ErrorLog logError_;
     std::mutex mutex_;
     std::map<std::string, Changes> pending_;
     ParsedPreferenceFiles parsed_;
+    std::map<std::string, std::chrono::steady_clock::time_point> leftoversChecked_;
 };
 
 }  // namespace host

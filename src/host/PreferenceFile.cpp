@@ -25,6 +25,7 @@ PreferenceFileState readOnce(const std::string& path, struct stat& status) {
         file.result = errno == ENOENT ? ReadResult::missing : ReadResult::failed;
         return file;
     }
+    file.mode = status.st_mode;
     if (S_ISREG(status.st_mode) && std::uint64_t(status.st_size) > maximumPreferenceFileBytes) {
         file.result = ReadResult::read;
         file.empty = false;

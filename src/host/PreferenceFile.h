@@ -27,6 +27,7 @@ struct PreferenceFileState {
     bool empty = true;
     std::uint64_t tooLargeBytes = 0;  // the file's size when over the limit
     bool torn = false;                // empty or unparsable even after retries, and still changing
+    std::optional<unsigned> mode;     // its permissions, when it is there
     std::optional<platform::PropertyDictionary> values;  // when it parsed as a dictionary
 };
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 #include "Tarnwick.h"
 #include "support/Process.h"
@@ -57,6 +59,43 @@ TEST_F(HotKeyTest, TheFirstLaunchChoosesControlOptionCommandMAndItToggles) {
     ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now off\n"));
     EXPECT_NE(support::readFile(global).find("<false/>"), std::string::npos);
     quit(tarnwick);
+}
+
+// Another process keeping the settings file's lock neither stalls the
+// program nor ends its toggles for good: the press fails at once and says
+// who holds the lock, SIGTERM is still served, and once the lock is free
+// the next press is stored.
+TEST_F(HotKeyTest, AProcessHoldingTheSettingsLockFailsTheToggleButStallsNothing) {
+    auto global = preferences() + "/.GlobalPreferences.plist";
+    std::filesystem::create_directories(preferences());
+    auto holder = std::make_unique<support::ChildProcess>(
+        std::vector<std::string>{HOST_TEST_HELPER, "hold-lock", global});
+    ASSERT_TRUE(holder->waitForStdout("ready"));
+    auto tarnwick = launch();
+    press("ctrl+alt+super+m");
+    EXPECT_TRUE(tarnwick->waitForStderr("error: Couldn't write " + global + ": host_test_helpe (pid " +
+                                        std::to_string(holder->pid()) +
+                                        ") has held its lock for over 50 ms\n"))
+        << tarnwick->stderrText();
+    EXPECT_TRUE(tarnwick->waitForStderr("error: Couldn't write the menu bar setting\n"));
+    holder->signal(SIGTERM);
+    holder->wait();
+    press("ctrl+alt+super+m");
+    bool stored = false;
+    for (int attempt = 0; attempt < 40 && !stored; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stored = support::fileExists(global) &&
+                 support::readFile(global).find("_HIHideMenuBar") != std::string::npos;
+    }
+    EXPECT_TRUE(stored) << tarnwick->stderrText();
+
+    holder = std::make_unique<support::ChildProcess>(
+        std::vector<std::string>{HOST_TEST_HELPER, "hold-lock", global});
+    ASSERT_TRUE(holder->waitForStdout("ready"));
+    press("ctrl+alt+super+m");
+    tarnwick->signal(SIGTERM);
+    EXPECT_EQ(tarnwick->wait(std::chrono::seconds(1)), 0);
+    holder->signal(SIGTERM);
 }
 
 TEST_F(HotKeyTest, AKeyAnotherClientHoldsIsSkipped) {

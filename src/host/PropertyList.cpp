@@ -421,14 +421,14 @@ struct NodeMaker {
         const char* bytes = data.empty() ? &nothing : reinterpret_cast<const char*>(data.data());
         return plist_new_data(bytes, data.size());
     }
-    plist_t operator()(const PropertyArray& array) const {
+    plist_t operator()(const PropertyValue::SharedArray& array) const {
         plist_t node = plist_new_array();
-        for (const auto& item : array) plist_array_append_item(node, newNode(item));
+        for (const auto& item : *array) plist_array_append_item(node, newNode(item));
         return node;
     }
-    plist_t operator()(const PropertyDictionary& dictionary) const {
+    plist_t operator()(const PropertyValue::SharedDictionary& dictionary) const {
         plist_t node = plist_new_dict();
-        for (const auto& [key, item] : dictionary) {
+        for (const auto& [key, item] : *dictionary) {
             plist_dict_set_item(node, key.c_str(), newNode(item));
         }
         return node;

@@ -2,6 +2,31 @@
 
 namespace platform {
 
+PropertyValue::PropertyValue(PropertyArray array)
+    : storage_(std::make_shared<const PropertyArray>(std::move(array))) {}
+
+PropertyValue::PropertyValue(PropertyDictionary dictionary)
+    : storage_(std::make_shared<const PropertyDictionary>(std::move(dictionary))) {}
+
+const PropertyArray* PropertyValue::array() const {
+    auto* shared = std::get_if<SharedArray>(&storage_);
+    return shared ? shared->get() : nullptr;
+}
+
+const PropertyDictionary* PropertyValue::dictionary() const {
+    auto* shared = std::get_if<SharedDictionary>(&storage_);
+    return shared ? shared->get() : nullptr;
+}
+
+bool PropertyValue::operator==(const PropertyValue& other) const {
+    if (storage_.index() != other.storage_.index()) return false;
+    if (auto* mine = array()) return mine == other.array() || *mine == *other.array();
+    if (auto* mine = dictionary()) {
+        return mine == other.dictionary() || *mine == *other.dictionary();
+    }
+    return storage_ == other.storage_;
+}
+
 std::optional<std::int64_t> PropertyValue::integer() const {
     if (auto* value = std::get_if<std::int64_t>(&storage_)) return *value;
     return std::nullopt;

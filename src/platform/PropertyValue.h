@@ -3,10 +3,13 @@
 // The value types the desktop hands over as property lists: stored
 // preferences, window-list entries, symbolic hot keys, tool output.
 // Booleans and numbers stay distinct; typed accessors answer "absent" for a
-// value of another type.
+// value of another type. Values never change once made, so arrays and
+// dictionaries are shared between copies: copying a window list or a
+// settings file's contents costs the same however large it is.
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -28,8 +31,10 @@ using PropertyDictionary = std::map<std::string, PropertyValue>;
 
 class PropertyValue {
 public:
-    using Storage = std::variant<std::string, std::int64_t, double, bool, Date, Data,
-                                 PropertyArray, PropertyDictionary>;
+    using SharedArray = std::shared_ptr<const PropertyArray>;
+    using SharedDictionary = std::shared_ptr<const PropertyDictionary>;
+    using Storage = std::variant<std::string, std::int64_t, double, bool, Date, Data, SharedArray,
+                                 SharedDictionary>;
 
     PropertyValue(std::string text) : storage_(std::move(text)) {}
     PropertyValue(const char* text) : storage_(std::string(text)) {}
@@ -39,8 +44,8 @@ public:
     PropertyValue(bool boolean) : storage_(boolean) {}
     PropertyValue(Date date) : storage_(date) {}
     PropertyValue(Data data) : storage_(std::move(data)) {}
-    PropertyValue(PropertyArray array) : storage_(std::move(array)) {}
-    PropertyValue(PropertyDictionary dictionary) : storage_(std::move(dictionary)) {}
+    PropertyValue(PropertyArray array);
+    PropertyValue(PropertyDictionary dictionary);
 
     const std::string* text() const { return std::get_if<std::string>(&storage_); }
     std::optional<std::int64_t> integer() const;
@@ -48,10 +53,8 @@ public:
     std::optional<bool> boolean() const;
     std::optional<Date> date() const;
     const Data* data() const { return std::get_if<Data>(&storage_); }
-    const PropertyArray* array() const { return std::get_if<PropertyArray>(&storage_); }
-    const PropertyDictionary* dictionary() const {
-        return std::get_if<PropertyDictionary>(&storage_);
-    }
+    const PropertyArray* array() const;
+    const PropertyDictionary* dictionary() const;
 
     // A number in the sense of the desktop's number objects: booleans,
     // integers and reals. Its truth is "not zero".
@@ -59,7 +62,8 @@ public:
     std::optional<bool> numberAsBool() const;
 
     const Storage& storage() const { return storage_; }
-    bool operator==(const PropertyValue&) const = default;
+    // Equal values, not the same shared storage.
+    bool operator==(const PropertyValue& other) const;
 
 private:
     Storage storage_;

@@ -109,13 +109,14 @@ void AppController::refreshHotKeyState() {
 // The global registration takes the press before the recorder could see
 // it, so while the recorder records, the press is the shortcut it records.
 void AppController::hotKeyPressed() {
-    auto& window = settingsWindowController_->window();
-    auto& recorder = settingsWindowController_->recorder();
     const auto* active = std::get_if<HotKeyStates::Active>(&hotKeyState_);
-    if (!window.isVisible() || !recorder.isRecording() || !active) {
+    if (!settingsWindowController_->isShown() || !active ||
+        !settingsWindowController_->recorder().isRecording()) {
         toggleAutoHide(sourceHotKey);
         return;
     }
+    auto& window = settingsWindowController_->window();
+    auto& recorder = settingsWindowController_->recorder();
     HotKey hotKey = active->hotKey;
     if (window.firstResponder() == &recorder) window.makeFirstResponder(nullptr);
     if (recorder.onRecord) recorder.onRecord(hotKey);

@@ -53,7 +53,6 @@ SettingsWindowController::SettingsWindowController(AppController& controller)
                                    kit::CollectionBehavior::fullScreenAuxiliary);
     window_->setDelegate(this);
     window_->setNextResponder(this);
-    buildUI();
     std::weak_ptr<SettingsWindowController*> weak = alive_;
     controller_.stateDidChange = [weak] {
         auto self = weak.lock();
@@ -66,7 +65,18 @@ SettingsWindowController::~SettingsWindowController() {
     window_->setDelegate(nullptr);
 }
 
+void SettingsWindowController::ensureContent() {
+    if (built_) return;
+    built_ = true;
+    buildUI();
+}
+
+bool SettingsWindowController::isShown() const {
+    return built_ && window_->isVisible();
+}
+
 void SettingsWindowController::show() {
+    ensureContent();
     recorder_->stopRecording();
     refresh();
     if (!window_->isVisible()) window_->center();
@@ -91,6 +101,7 @@ void SettingsWindowController::logShownSoon() {
 }
 
 void SettingsWindowController::apply(const std::optional<HotKey>& hotKey) {
+    ensureContent();
     if (auto problem = controller_.setHotKey(hotKey)) {
         recorder_->setHotKey(shownHotKey(controller_.hotKeyState()));
         showStatus(problem->message(), true);
@@ -101,6 +112,7 @@ void SettingsWindowController::apply(const std::optional<HotKey>& hotKey) {
 }
 
 void SettingsWindowController::refresh() {
+    if (!built_) return;
     refreshHotKey();
     rightClickCheckbox_->setState(controller_.rightClickMonitor().isEnabled()
                                       ? kit::ControlState::on
@@ -191,8 +203,8 @@ void SettingsWindowController::windowDidBecomeKey(kit::Window&) {
     refresh();
 }
 void SettingsWindowController::windowDidResignKey(kit::Window&) {
-    recorder_->stopRecording();
+    if (recorder_) recorder_->stopRecording();
 }
 void SettingsWindowController::windowWillClose(kit::Window&) {
-    recorder_->stopRecording();
+    if (recorder_) recorder_->stopRecording();
 }

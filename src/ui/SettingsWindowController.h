@@ -39,21 +39,23 @@ public:
     // Tries a shortcut, or with none removes it, and shows the outcome.
     void apply(const std::optional<HotKey>& hotKey);
     void refresh();
+    // Whether the window is on screen; asking does not build its rows.
+    bool isShown() const;
 
     // Lets queued work notice that the controller is gone.
     std::weak_ptr<SettingsWindowController*> weakHandle() const { return alive_; }
 
-    kit::Window& window() { return *window_; }
-    ShortcutRecorderControl& recorder() { return *recorder_; }
-    kit::Button& clearButton() { return *clearButton_; }
-    kit::Label& statusLabel() { return *statusLabel_; }
-    kit::Button& rightClickCheckbox() { return *rightClickCheckbox_; }
-    kit::Button& launchAtLoginCheckbox() { return *launchAtLoginCheckbox_; }
-    kit::Label& launchAtLoginNote() { return *launchAtLoginNote_; }
-    kit::PopUpButton& iconPopUp() { return *iconPopUp_; }
-    AppRulesView& rulesView() { return *rulesView_; }
-    kit::ImageView& iconPreviewOn() { return *iconPreviewOn_; }
-    kit::ImageView& iconPreviewOff() { return *iconPreviewOff_; }
+    kit::Window& window() { ensureContent(); return *window_; }
+    ShortcutRecorderControl& recorder() { ensureContent(); return *recorder_; }
+    kit::Button& clearButton() { ensureContent(); return *clearButton_; }
+    kit::Label& statusLabel() { ensureContent(); return *statusLabel_; }
+    kit::Button& rightClickCheckbox() { ensureContent(); return *rightClickCheckbox_; }
+    kit::Button& launchAtLoginCheckbox() { ensureContent(); return *launchAtLoginCheckbox_; }
+    kit::Label& launchAtLoginNote() { ensureContent(); return *launchAtLoginNote_; }
+    kit::PopUpButton& iconPopUp() { ensureContent(); return *iconPopUp_; }
+    AppRulesView& rulesView() { ensureContent(); return *rulesView_; }
+    kit::ImageView& iconPreviewOn() { ensureContent(); return *iconPreviewOn_; }
+    kit::ImageView& iconPreviewOff() { ensureContent(); return *iconPreviewOff_; }
 
     bool tryToPerform(const kit::Action& action, kit::Responder* sender) override;
     void windowDidBecomeKey(kit::Window& window) override;
@@ -61,7 +63,10 @@ public:
     void windowWillClose(kit::Window& window) override;
 
 private:
-    // Builds the rows once, at construction (SettingsWindowContent.cpp).
+    // Builds the rows the first time they are needed (SettingsWindowContent.cpp):
+    // laying out text loads the fonts, which a copy that never shows the
+    // window, and the moments before the launch line, can do without.
+    void ensureContent();
     void buildUI();
     std::unique_ptr<kit::View> makeGrid();
     std::unique_ptr<kit::View> recorderLine();
@@ -94,6 +99,7 @@ private:
     kit::ImageView* iconPreviewOn_ = nullptr;
     kit::ImageView* iconPreviewOff_ = nullptr;
     std::unique_ptr<kit::Window> window_;
+    bool built_ = false;
     std::shared_ptr<SettingsWindowController*> alive_ =
         std::make_shared<SettingsWindowController*>(this);
 };

@@ -167,9 +167,8 @@ TEST_F(LxqtPanelTest, ALeftClickOnTheIconOpensTarnwicksMenuAndChangesNothing) {
     ASSERT_TRUE(e2e::waitForTopPanel(desktop->display(), panelProgram, true, 10)) << panel->stderrText();
     auto tarnwick = e2e::launch(home.path(), desktop->environment());
     // The icon is the last thing on the top panel.
-    auto windows = e2e::panelWindows(desktop->display(), panelProgram);
-    auto top = std::min_element(windows.begin(), windows.end(), [](auto& a, auto& b) { return a.y < b.y; });
-    ASSERT_NE(top, windows.end());
+    auto top = e2e::topPanelWindow(desktop->display(), panelProgram);
+    ASSERT_TRUE(top.has_value());
     std::this_thread::sleep_for(std::chrono::seconds(1));
     desktop->run({"xdotool", "mousemove", std::to_string(top->x + top->width - 14),
                   std::to_string(top->y + top->height / 2), "click", "1"});
@@ -204,10 +203,8 @@ TEST_F(LxqtPanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
         << panel->stderrText();
     auto others = e2e::startOtherPrograms(*desktop);
     auto tarnwick = e2e::launch(home.path(), desktop->environment());
-    auto windows = e2e::panelWindows(desktop->display(), panelProgram);
-    auto top = std::min_element(windows.begin(), windows.end(),
-                                [](auto& a, auto& b) { return a.y < b.y; });
-    ASSERT_NE(top, windows.end());
+    auto top = e2e::topPanelWindow(desktop->display(), panelProgram);
+    ASSERT_TRUE(top.has_value());
     std::this_thread::sleep_for(std::chrono::seconds(1));  // the icons settle in the panel
     int middle = top->y + top->height / 2, right = top->x + top->width;
     e2e::rightClickEach(*desktop, {{top->x + 15, middle},   // the main menu

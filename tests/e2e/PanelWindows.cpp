@@ -174,6 +174,14 @@ bool topPanelShown(const std::string& display, const std::string& program) {
     });
 }
 
+std::optional<PanelWindow> topPanelWindow(const std::string& display, const std::string& program) {
+    auto windows = panelWindows(display, program);
+    auto top = std::min_element(windows.begin(), windows.end(),
+                                [](const PanelWindow& a, const PanelWindow& b) { return a.y < b.y; });
+    if (top == windows.end()) return std::nullopt;
+    return *top;
+}
+
 bool topPanelHidden(const std::string& display, const std::string& program) {
     auto windows = panelWindows(display, program);
     bool movedAway = std::any_of(windows.begin(), windows.end(), [](const PanelWindow& window) {

@@ -19,6 +19,9 @@ struct PanelWindow {
 // either case), on the named display.
 std::vector<PanelWindow> panelWindows(const std::string& display, const std::string& program);
 
+// The uppermost of those windows: the top panel.
+std::optional<PanelWindow> topPanelWindow(const std::string& display, const std::string& program);
+
 // The panel along the top edge shows more than the strip a hidden panel
 // leaves to bring it back.
 bool topPanelShown(const std::string& display, const std::string& program);

@@ -344,10 +344,8 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     startXfceWith(panelSettingsWithItems());
     auto others = e2e::startOtherPrograms(*desktop, true);
     auto tarnwick = launch();
-    auto windows = e2e::panelWindows(desktop->display(), panelProgram);
-    auto top = std::min_element(windows.begin(), windows.end(),
-                                [](auto& a, auto& b) { return a.y < b.y; });
-    ASSERT_NE(top, windows.end());
+    auto top = e2e::topPanelWindow(desktop->display(), panelProgram);
+    ASSERT_TRUE(top.has_value());
     std::this_thread::sleep_for(std::chrono::seconds(1));  // the icons settle in the tray
     int middle = top->y + top->height / 2, right = top->x + top->width;
     e2e::rightClickEach(*desktop, {{top->x + 10, middle},   // the applications menu

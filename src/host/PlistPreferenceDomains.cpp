@@ -9,12 +9,8 @@
 
 #include <glib.h>
 
-#include <algorithm>
-#include <array>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,7 +18,6 @@
 #include <sstream>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "host/DurableFile.h"
 #include "host/PreferenceFile.h"

@@ -490,18 +490,6 @@ std::optional<PropertyValue> parseBytes(std::span<const std::uint8_t> bytes, boo
     return value;
 }
 
-}  // namespace
-
-std::optional<PropertyValue> parsePropertyList(std::span<const std::uint8_t> bytes) {
-    if (isBinary(bytes)) return parseBytes(bytes, true);
-    std::vector<std::uint8_t> storage;
-    auto text = utf8Text(bytes, storage);
-    if (!text) return std::nullopt;
-    return parseBytes(*text, false);
-}
-
-namespace {
-
 std::optional<std::string> unstorableString(const std::string& text) {
     const char* end = nullptr;
     if (!g_utf8_validate(text.data(), gssize(text.size()), &end)) return text;
@@ -514,6 +502,14 @@ std::optional<std::string> unstorableString(const std::string& text) {
 }
 
 }  // namespace
+
+std::optional<PropertyValue> parsePropertyList(std::span<const std::uint8_t> bytes) {
+    if (isBinary(bytes)) return parseBytes(bytes, true);
+    std::vector<std::uint8_t> storage;
+    auto text = utf8Text(bytes, storage);
+    if (!text) return std::nullopt;
+    return parseBytes(*text, false);
+}
 
 std::optional<std::string> firstUnstorableText(const PropertyValue& value) {
     if (const auto* text = value.text()) return unstorableString(*text);

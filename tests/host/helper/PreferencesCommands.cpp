@@ -67,14 +67,18 @@ helper::HelperCommand holdLock("hold-lock", [](const std::vector<std::string>& a
     for (;;) pause();
 });
 
+volatile std::sig_atomic_t ended = 0;
+
 // rewrite-in-place FILE: as many programs save their settings, over and over
-// until ended: reads the file, sets "rewrites" to a count, truncates the file
-// and writes it again in two parts a moment apart, without any lock.
+// until SIGTERM: reads the file, sets "rewrites" to a count, truncates the
+// file and writes it again in two parts a moment apart, without any lock. A
+// rewrite under way is finished before it ends, so the file is whole then.
 helper::HelperCommand rewriteInPlace("rewrite-in-place", [](const std::vector<std::string>& arguments) {
     if (arguments.size() != 1) return 2;
+    std::signal(SIGTERM, [](int) { ended = 1; });
     std::printf("ready\n");
     std::fflush(stdout);
-    for (int count = 0;; ++count) {
+    for (int count = 0; !ended; ++count) {
         auto stored = host::readPropertyListFile(arguments[0]);
         platform::PropertyDictionary values;
         if (stored && stored->dictionary()) values = *stored->dictionary();
@@ -90,6 +94,7 @@ helper::HelperCommand rewriteInPlace("rewrite-in-place", [](const std::vector<st
         if (!written) return 1;
         usleep(20000);
     }
+    return 0;
 });
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "host/HostPlatform.h"
 
+#include <malloc.h>
+
 #include "host/DBusDistributedNotificationCenter.h"
 #include "host/GLibRunLoop.h"
 #include "host/HostActivation.h"
@@ -62,8 +64,16 @@ struct HostPlatform::Facilities {
     }
 };
 
-HostPlatform::HostPlatform()
-    : facilities_(std::make_unique<Facilities>()), platform_(facilities_->platform()) {}
+// Pictures of windows and whole preference files come and go in pieces of a
+// megabyte; glibc would otherwise raise its mapping threshold after the first
+// is freed and keep the later ones in the heap for good. Fixed, such blocks
+// are mapped on their own and go back to the system when freed.
+std::unique_ptr<HostPlatform::Facilities> HostPlatform::makeFacilities() {
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    return std::make_unique<Facilities>();
+}
+
+HostPlatform::HostPlatform() : facilities_(makeFacilities()), platform_(facilities_->platform()) {}
 
 HostPlatform::~HostPlatform() = default;
 

@@ -36,6 +36,7 @@ public:
 private:
     // Kept out of this header so the entry point sees no GLib or xkbcommon.
     struct Facilities;
+    static std::unique_ptr<Facilities> makeFacilities();
     std::unique_ptr<Facilities> facilities_;
     platform::Platform platform_;
 };

@@ -349,7 +349,6 @@ void Window::handleNativeEvent(const platform::WindowEvent& native) {
         return;
     }
     if (std::holds_alternative<WindowEvents::CloseRequested>(native)) return performClose();
-    if (std::holds_alternative<WindowEvents::Exposed>(native)) return present();
     // Only remembered: the window is already there.
     if (auto* moved = std::get_if<WindowEvents::Moved>(&native)) origin_ = {moved->x, moved->y};
 }

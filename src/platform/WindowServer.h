@@ -71,7 +71,8 @@ struct FocusIn {};
 struct FocusOut {};
 // The desktop asks the window to close (its own close control, a shortcut).
 struct CloseRequested {};
-// Part of the window must be shown again; present() the last picture.
+// Part of the window was uncovered; the window server shows it again from
+// the last picture presented, so nothing needs drawing.
 struct Exposed {};
 // The pointer went down outside a pop-up menu window.
 struct ClickedOutside {};
@@ -109,7 +110,8 @@ public:
     // Shows the window; with `makeKey` it also takes keyboard focus.
     virtual void show(NativeWindowId window, bool makeKey) = 0;
     virtual void hide(NativeWindowId window) = 0;
-    // The window's picture at `scale` pixels per point.
+    // The window's picture at `scale` pixels per point, kept by the window
+    // server until the next one or until the window hides.
     virtual void present(NativeWindowId window, const PixelImage& image, double scale) = 0;
     // The user pressed on our title bar: let the desktop move the window with
     // the pointer until the button is released.

@@ -375,7 +375,6 @@ struct X11WindowServer::NativeWindow {
     EventHandler handler;
     ScreenFrame frame;
     GC gc = nullptr;
-    ImagePointer picture;  // the last one presented, in the server's format
     bool mapped = false;   // as the server last reported, or unmapped by us since
     bool focusWhenMapped = false;
     bool focused = false;
@@ -528,21 +527,32 @@ void X11WindowServer::hide(NativeWindowId window) {
     Display* display = connection_.display();
     // Also tells a window manager that the window is gone, not just minimised.
     XWithdrawWindow(display, xWindow(window), DefaultScreen(display));
+    // A hidden window's picture is presented afresh when it shows again.
+    XSetWindowBackground(display, xWindow(window), format_->white);
     connection_.flush();
 }
 
 void X11WindowServer::present(NativeWindowId window, const PixelImage& image, double scale) {
     NativeWindow* native = find(window);
     if (!native) return;
-    native->picture.reset();
     if (!wellFormed(image)) return;
     // Whole pixels per point only; the toolkit renders at 1 or 2.
     int factor = static_cast<int>(std::max(1L, std::lround(scale)));
     Display* display = connection_.display();
-    native->picture =
+    ImagePointer picture =
         factor > 1 ? serverImage(display, format_->visual, format_->depth, reduced(image, factor))
                    : serverImage(display, format_->visual, format_->depth, image);
-    redraw(window, *native);
+    if (!picture) return;
+    // The picture becomes the window's background: the server repaints
+    // what is uncovered by itself, and we keep no copy of its pixels.
+    auto width = static_cast<unsigned>(picture->width);
+    auto height = static_cast<unsigned>(picture->height);
+    Pixmap background = XCreatePixmap(display, xWindow(window), width, height,
+                                      static_cast<unsigned>(format_->depth));
+    XPutImage(display, background, native->gc, picture.get(), 0, 0, 0, 0, width, height);
+    XSetWindowBackgroundPixmap(display, xWindow(window), background);
+    XFreePixmap(display, background);  // the window holds it now
+    XClearWindow(display, xWindow(window));
     connection_.flush();
 }
 
@@ -671,13 +681,6 @@ void X11WindowServer::deliver(NativeWindowId window, const platform::WindowEvent
     handler(event);
 }
 
-void X11WindowServer::redraw(NativeWindowId window, NativeWindow& native) {
-    if (!native.picture) return;
-    XImage* picture = native.picture.get();
-    XPutImage(connection_.display(), xWindow(window), native.gc, picture, 0, 0, 0, 0,
-              static_cast<unsigned>(picture->width), static_cast<unsigned>(picture->height));
-}
-
 void X11WindowServer::focus(NativeWindowId window) {
     NativeWindow* native = find(window);
     if (!native) return;
@@ -776,14 +779,14 @@ void X11WindowServer::onEvent(const XEvent& event) {
     }
 }
 
-// The server repaints its part right away, so a window shows its picture
-// even while the toolkit is busy; the toolkit hears once per batch.
+// The server repaints what was uncovered from the window's background, the
+// last picture presented, even while the toolkit is busy; the toolkit hears
+// once per batch.
 void X11WindowServer::onExpose(const XEvent& event) {
     if (event.xexpose.count > 0) return;  // more of the same batch follow
     NativeWindowId window = event.xexpose.window;
     NativeWindow* native = find(window);
     if (!native) return;
-    redraw(window, *native);
     deliver(window, WindowEvents::Exposed{});
 }
 

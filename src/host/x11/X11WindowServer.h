@@ -79,7 +79,6 @@ private:
     void applyIcon(platform::NativeWindowId window, platform::NativeWindowKind kind);
     std::optional<platform::NativeWindowId> lastShownNormalWindow(platform::NativeWindowId except) const;
     void deliver(platform::NativeWindowId window, const platform::WindowEvent& event);
-    void redraw(platform::NativeWindowId window, NativeWindow& native);
 
     void focus(platform::NativeWindowId window);
     void grabPointerForLastPopUp();

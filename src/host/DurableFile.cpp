@@ -4,17 +4,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
-#include <cctype>
-#include <chrono>
 #include <filesystem>
+#include <string_view>
 
 namespace host {
 namespace {
+
+// Copies carry our name, so a cleanup never takes another program's for ours.
+constexpr std::string_view copyMark = ".tarnwick-";
+constexpr std::size_t copySuffixLength = 6;  // what mkostemp fills in
 
 bool writeAll(int descriptor, const std::string& text) {
     std::size_t written = 0;
@@ -57,7 +61,7 @@ ReadResult readExisting(const std::string& path, std::vector<std::uint8_t>& byte
 }
 
 std::string writeTemporary(const std::string& path, const std::string& text) {
-    std::string name = path + ".XXXXXX";
+    std::string name = path + std::string(copyMark) + std::string(copySuffixLength, 'X');
     FileDescriptor file(mkostemp(name.data(), O_CLOEXEC));
     if (!file) return {};
     if (writeAll(file.get(), text) && fsync(file.get()) == 0 && file.close()) return name;
@@ -68,18 +72,14 @@ std::string writeTemporary(const std::string& path, const std::string& text) {
 void removeLeftoverCopies(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path file(path);
-    const std::string prefix = file.filename().string() + ".";
-    const auto oldest = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    const std::string prefix = file.filename().string() + std::string(copyMark);
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(file.parent_path(), error)) {
         std::string name = entry.path().filename().string();
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.size() != prefix.size() + copySuffixLength || !name.starts_with(prefix)) continue;
         bool generated = std::all_of(name.begin() + long(prefix.size()), name.end(),
                                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
-        if (!generated || !entry.is_regular_file(error) || entry.last_write_time(error) > oldest) {
-            continue;
-        }
-        fs::remove(entry.path(), error);
+        if (generated && entry.is_regular_file(error)) fs::remove(entry.path(), error);
     }
 }
 

@@ -38,8 +38,9 @@ ReadResult readExisting(const std::string& path, std::vector<std::uint8_t>& byte
 std::string writeTemporary(const std::string& path, const std::string& text);
 
 // Removes the copies writeTemporary made for `path` that were never put in
-// place (their writer was killed), once they are a minute old: older than
-// any write in progress.
+// place because their writer was killed. Only for a caller holding the lock
+// every writer of `path` takes while its copy exists: then no copy there
+// belongs to a write in progress.
 void removeLeftoverCopies(const std::string& path);
 
 bool syncFolder(const std::string& folder);

@@ -199,7 +199,9 @@ bool PlistPreferenceDomains::write(const std::string& path, const Changes& chang
     // A symbolic link stays; the file it points to is rewritten.
     std::string target = std::filesystem::canonical(path, error).string();
     if (error) target = path;
-    // Only copies a minute old go, so looking more often finds nothing new.
+    // Every writer makes its copy under the lock we hold: any copy still
+    // there was left by one that was killed. Looking costs a listing of the
+    // folder, so it is done at our first write and then once a minute.
     auto now = std::chrono::steady_clock::now();
     if (auto last = leftoversChecked_.find(target);
         last == leftoversChecked_.end() || now - last->second >= std::chrono::minutes(1)) {

@@ -1,9 +1,8 @@
 // The global shortcut as a person meets it: chosen at first launch, pressed
 // on the keyboard, refused with a reason.
 
-#include <signal.h>
-
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "Tarnwick.h"
 #include "support/Process.h"
+#include "support/StatusPanel.h"
 
 namespace {
 
@@ -63,8 +63,8 @@ TEST_F(HotKeyTest, TheFirstLaunchChoosesControlOptionCommandMAndItToggles) {
 
 // Another process keeping the settings file's lock neither stalls the
 // program nor ends its toggles for good: the press fails at once and says
-// who holds the lock, SIGTERM is still served, and once the lock is free
-// the next press is stored.
+// who holds the lock, the status menu answers at once meanwhile, SIGTERM is
+// still served, and once the lock is free the next press is stored.
 TEST_F(HotKeyTest, AProcessHoldingTheSettingsLockFailsTheToggleButStallsNothing) {
     auto global = preferences() + "/.GlobalPreferences.plist";
     std::filesystem::create_directories(preferences());
@@ -78,6 +78,14 @@ TEST_F(HotKeyTest, AProcessHoldingTheSettingsLockFailsTheToggleButStallsNothing)
                                         ") has held its lock for over 50 ms\n"))
         << tarnwick->stderrText();
     EXPECT_TRUE(tarnwick->waitForStderr("error: Couldn't write the menu bar setting\n"));
+    support::StatusPanel panel(tarnwick->pid());
+    ASSERT_TRUE(panel.waitForItem());
+    // The holder never lets go by itself: a program waiting for the lock
+    // would leave these calls unanswered.
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_TRUE(panel.click("Auto-hide Menu Bar"));
+        EXPECT_TRUE(panel.entry("Auto-hide Menu Bar"));
+    }
     holder->signal(SIGTERM);
     holder->wait();
     press("ctrl+alt+super+m");

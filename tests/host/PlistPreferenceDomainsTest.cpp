@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <plist/plist.h>
+#include <sys/stat.h>
 
 #include <bit>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -143,7 +144,8 @@ TEST_F(PlistPreferenceDomainsTest, AFileThatDoesNotParseReadsAsEmptyAndIsKeptAsi
 
 // What a rewrite keeps: the keys of files other programs wrote with a
 // byte-order mark or in UTF-16, a symbolic link and the file's mode; and
-// what it clears: copies left by writes that were killed, once they are old.
+// what it clears: our copies left by writes that were killed, never
+// another program's.
 TEST_F(PlistPreferenceDomainsTest, RewritesKeepLinksModesAndOtherEncodingsAndClearOldCopies) {
     const std::string body = "<dict><key>theirs</key><string>é</string></dict>";
     auto utf16 = [&](bool bigEndian) {
@@ -159,18 +161,16 @@ TEST_F(PlistPreferenceDomainsTest, RewritesKeepLinksModesAndOtherEncodingsAndCle
         return text;
     };
     std::filesystem::create_directories(folder());
-    const std::string oldCopy = file() + ".a1B2c3", newCopy = file() + ".d4E5f6";
-    for (const auto& copy : {oldCopy, newCopy}) support::writeFile(copy, "cut short");
-    std::filesystem::last_write_time(
-        oldCopy, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+    const std::string ours = file() + ".tarnwick-a1B2c3", theirs = file() + ".d4E5f6";
+    for (const auto& copy : {ours, theirs}) support::writeFile(copy, "cut short");
     for (const std::string& bytes : {"\xEF\xBB\xBF" + xmlDocument(body), utf16(false), utf16(true)}) {
         support::writeFile(file(), bytes);
         EXPECT_EQ(stored("theirs"), PropertyValue("é"));
         storeFrom(preferences_, "ours", true);
         EXPECT_EQ(stored("theirs"), PropertyValue("é"));
     }
-    EXPECT_FALSE(std::filesystem::exists(oldCopy));
-    EXPECT_TRUE(std::filesystem::exists(newCopy));
+    EXPECT_FALSE(std::filesystem::exists(ours));
+    EXPECT_TRUE(std::filesystem::exists(theirs));
 
     // A link to a read-only file elsewhere.
     std::filesystem::remove(file());
@@ -360,6 +360,26 @@ TEST_F(PlistPreferenceDomainsTest, AProgramRewritingTheFileInPlaceLosesNoKeys) {
     for (int key = 0; key < theirs; ++key) {
         EXPECT_TRUE(platform::find(*values->dictionary(), "theirs" + std::to_string(key))) << key;
     }
+}
+
+// Writers killed at any moment of a write: the file stays whole and the
+// next write leaves none of their copies behind.
+TEST_F(PlistPreferenceDomainsTest, CopiesOfKilledWritesGoWithTheNextWrite) {
+    storeFrom(preferences_, "kept", 1);
+    std::mt19937 random(7);
+    int copiesSeen = 0;
+    for (int kill = 0; kill < 150; ++kill) {
+        support::ChildProcess writer({HOST_TEST_HELPER, "toggle-forever", folder(), domain});
+        ASSERT_TRUE(writer.waitForStdout("ready")) << writer.stderrText();
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        writer.signal(SIGKILL);
+        writer.wait();
+        copiesSeen += static_cast<int>(files().size()) - 2;
+    }
+    storeFrom(preferences_, "last", true);
+    EXPECT_GT(copiesSeen, 0) << "no write was cut short; the test proves nothing";
+    EXPECT_EQ(files(), (Names{"app.tarnwick.Test.plist", "app.tarnwick.Test.plist.lock"}));
+    EXPECT_EQ(stored("kept"), PropertyValue(1));
 }
 
 TEST(PlistPreferenceDomainsFolder, FollowsTheXdgConfigHome) {

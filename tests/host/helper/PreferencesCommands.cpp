@@ -37,6 +37,21 @@ helper::HelperCommand writeKeys("write-keys", [](const std::vector<std::string>&
     return 0;
 });
 
+// toggle-forever FOLDER DOMAIN: flips "on" and stores it, over and over,
+// printing "ready" after the first write; only a signal ends it.
+helper::HelperCommand toggleForever("toggle-forever",
+                                    [](const std::vector<std::string>& arguments) {
+                                        if (arguments.size() != 2) return 2;
+                                        host::PlistPreferenceDomains preferences(arguments[0]);
+                                        for (bool on = true;; on = !on) {
+                                            preferences.setValue(arguments[1], "on", on);
+                                            if (!preferences.synchronize(arguments[1])) return 1;
+                                            static bool told =
+                                                (std::printf("ready\n"), std::fflush(stdout), true);
+                                            (void)told;
+                                        }
+                                    });
+
 // write-beyond-size-limit FOLDER DOMAIN KEY: with files limited to a few
 // bytes (which binds root too), a write must fail and leave its value
 // pending; exits 0 when it does.

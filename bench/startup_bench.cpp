@@ -10,6 +10,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -152,15 +153,13 @@ void BM_StartUpToLaunchLine(benchmark::State& state) {
     }
     std::filesystem::remove_all(home);
 }
+// Ten launches, each timed on its own; the median is the figure.
 BENCHMARK(BM_StartUpToLaunchLine)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly()
-    ->ComputeStatistics("min", [](const std::vector<double>& v) {
-        return *std::min_element(v.begin(), v.end());
-    });
+    ->Iterations(1)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly();
 
 // Launched, then left alone for two seconds, as it spends most of its life.
 void BM_IdleMemory(benchmark::State& state) {
@@ -199,7 +198,18 @@ BENCHMARK(BM_SettingsWindowMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 
+// A program just built has pages of its file not yet on disk, which the
+// kernel counts as dirty in every copy that maps them; an installed one has
+// none. Written out first, the file counts as installed.
+void writeProgramToDisk() {
+    int file = open(TARNWICK_EXECUTABLE, O_RDONLY | O_CLOEXEC);
+    if (file < 0) return;
+    fsync(file);
+    close(file);
+}
+
 int main(int argc, char** argv) {
+    writeProgramToDisk();
     desktopClient();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

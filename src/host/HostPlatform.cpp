@@ -11,6 +11,7 @@
 #include "host/HostWorkspace.h"
 #include "host/PlistPreferenceDomains.h"
 #include "host/ProcessToolRunner.h"
+#include "host/SessionCopies.h"
 #include "host/StatusNotifierBar.h"
 #include "host/XdgLoginItems.h"
 #include "host/XkbKeyboardLayout.h"
@@ -35,6 +36,7 @@ struct HostPlatform::Facilities {
     X11Connection x11;
     HostWorkspace workspace{x11};
     HostProcessInfo processInfo;
+    SessionCopies sessionCopies{processInfo.mainBundle().identifier};
     XdgLoginItems loginItems{XdgLoginItems::defaultConfigFolder(), processInfo.mainBundle()};
     XkbKeyboardLayout keyboardLayout;
     HostActivation activation;
@@ -49,6 +51,8 @@ struct HostPlatform::Facilities {
         logLine(platform::LogLevel::defaultLevel, line);
     }};
     X11GlobalEventMonitor globalEventMonitor{x11};
+
+    Facilities() { workspace.setSessionCopies(&sessionCopies); }
 
     // The application's own log lines, for facilities that have something to
     // say; called only once every facility exists.

@@ -13,6 +13,7 @@
 #include "host/ApplicationIdentity.h"
 #include "host/HostProcessInfo.h"
 #include "host/PropertyList.h"
+#include "host/SessionCopies.h"
 #include "host/x11/X11ActiveWindow.h"
 
 namespace host {
@@ -267,6 +268,10 @@ std::vector<RunningApplication> HostWorkspace::runningApplications(
         auto application = process.processIdentifier == getpid() ? currentApplication()
                                                                  : applicationOfProcess(process);
         if (application.bundleIdentifier != bundleIdentifier) continue;
+        if (sessionCopies_ && process.processIdentifier != getpid() &&
+            !sessionCopies_->counts(bundleIdentifier, process.processIdentifier)) {
+            continue;
+        }
         applications.push_back(std::move(application));
     }
     return applications;

@@ -15,6 +15,7 @@
 
 namespace host {
 
+class SessionCopies;
 class X11ActiveWindow;
 class X11Connection;
 
@@ -32,6 +33,9 @@ public:
     // The workspace cannot see the application object, so this process
     // reports itself regular until told its policy.
     void setOwnPolicy(platform::ActivationPolicy policy) { ownPolicy_ = policy; }
+    // Copies of this program outside this desktop session are not running
+    // applications here; `copies` must outlive the workspace.
+    void setSessionCopies(const SessionCopies* copies) { sessionCopies_ = copies; }
 
     // The owner of the window manager's active window; absent without one.
     std::optional<platform::RunningApplication> frontmostApplication() override;
@@ -78,6 +82,7 @@ private:
     std::unique_ptr<X11ActiveWindow> activeWindow_;
     std::optional<std::string> lastFront_;  // which application was told last
     platform::ActivationPolicy ownPolicy_ = platform::ActivationPolicy::regular;
+    const SessionCopies* sessionCopies_ = nullptr;
     std::map<platform::ObserverId, ActivationHandler> observers_;
     platform::ObserverId nextObserver_ = 1;
 };

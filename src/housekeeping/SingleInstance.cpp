@@ -130,16 +130,16 @@ std::optional<int> parseProcessIdentifier(std::string_view text) {
     return value;
 }
 
-void enforce() {
+bool enforce() {
     auto current = platform::current().workspace.currentApplication();
-    if (!current.bundleIdentifier) return;
+    if (!current.bundleIdentifier) return false;
     observeQuitRequests(current.processIdentifier);
     auto waiting = dealWithCopies(current);
-    if (waiting.empty()) return;
+    if (waiting.empty()) return false;
     waitForQuit(waiting);
     // A copy that is ending stopped waiting early; "in time" would be untrue.
-    if (isTerminating()) return;
-    reportStragglers(waiting);
+    if (!isTerminating()) reportStragglers(waiting);
+    return true;
 }
 
 }  // namespace SingleInstance

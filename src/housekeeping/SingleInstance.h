@@ -22,8 +22,9 @@ inline constexpr double quitTimeout = 3.0;
 inline constexpr double waitSlice = 0.05;
 
 // Called once at start-up, before the controller exists. May block for up to
-// quitTimeout and may terminate the application.
-void enforce();
+// quitTimeout and may terminate the application. Tells whether this copy
+// asked older ones to quit, that is, whether it replaced a running copy.
+bool enforce();
 
 // Whether `a` counts as launched before `b`: by launch date when both have
 // different ones, otherwise by the smaller process identifier.

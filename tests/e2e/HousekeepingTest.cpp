@@ -1,13 +1,13 @@
 // One running copy and the right-click on the menu bar, with the real
 // program on the real bus and X server.
 
-#include <signal.h>
-
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cstdlib>
 
 #include "Tarnwick.h"
+#include "support/PrivateDesktop.h"
 #include "support/Process.h"
 
 namespace {
@@ -31,6 +31,25 @@ TEST_F(HousekeepingTest, ANewerCopyReplacesTheOlderOne) {
     EXPECT_TRUE(older->waitForStderr("default: Quitting: replaced by a newer copy (pid " + newerPid + ")\n"))
         << older->stderrText();
     EXPECT_EQ(older->wait(std::chrono::seconds(3)), 0);
+    // Starting it again is how its settings are reached.
+    if (std::getenv("DISPLAY")) {
+        EXPECT_TRUE(newer->waitForStderr("default: Settings window shown: visible=true"))
+            << newer->stderrText();
+    }
+
+    // A copy in another desktop session (its own bus) is none of ours:
+    // neither asked to quit nor waited for, and both keep running.
+    support::TemporaryDirectory otherHome;
+    support::PrivateDesktop otherSession(otherHome.path());
+    ASSERT_TRUE(otherSession.ready());
+    auto elsewhere = otherSession.start({TARNWICK_EXECUTABLE});
+    ASSERT_TRUE(elsewhere->waitForStderr("Tarnwick launched")) << elsewhere->stderrText();
+    EXPECT_EQ(elsewhere->stderrText().find("Asking older copy"), std::string::npos)
+        << elsewhere->stderrText();
+    EXPECT_FALSE(newer->waitForStderr("Quitting", std::chrono::milliseconds(300)))
+        << newer->stderrText();
+    elsewhere->signal(SIGTERM);
+    EXPECT_EQ(elsewhere->wait(), 0);
 
     // A malformed request is ignored; one naming another copy ends this one.
     // gdbus reads its arguments as GVariant text, hence the quotes.

@@ -21,10 +21,10 @@ protected:
         fake.runLoop.scheduleTimer(seconds, false,
                                    [this, pid] { fake.workspace.terminated.insert(pid); });
     }
-    // Runs enforce() and answers how long it blocked.
+    // Runs enforce(), keeps what it told and answers how long it blocked.
     double enforceTimed() {
         double start = fake.runLoop.now();
-        SingleInstance::enforce();
+        replacedACopy = SingleInstance::enforce();
         return fake.runLoop.now() - start;
     }
     void requestArrives(std::optional<std::string> object) {
@@ -36,10 +36,12 @@ protected:
     }
 
     kit::Application app;
+    bool replacedACopy = false;
 };
 
 TEST_F(SingleInstanceTest, TheOnlyCopyDoesNothingVisible) {
     EXPECT_EQ(enforceTimed(), 0.0);
+    EXPECT_FALSE(replacedACopy);
     EXPECT_TRUE(fake.log.lines.empty());
     EXPECT_EQ(requestsPosted(), 0u);
     EXPECT_FALSE(app.isTerminating());
@@ -106,6 +108,7 @@ TEST_F(SingleInstanceTest, AnOlderCopyThatQuitsEndsTheWaitAtOnce) {
     fake.workspace.running = {copy(100)};
     exitsAfter(100, 1.0);
     EXPECT_NEAR(enforceTimed(), 1.0, SingleInstance::waitSlice + 1e-9);
+    EXPECT_TRUE(replacedACopy);
 
     EXPECT_EQ(fake.log.messages(), std::vector<std::string>{"Asking older copy (pid 100) to quit"});
     ASSERT_EQ(requestsPosted(), 1u);

@@ -93,7 +93,7 @@ void AppController::showSettingsOnFirstLaunch() {
 
 void AppController::toggleAutoHide(std::string_view source) {
     bool on = !MenuBarAutoHide::isOn();
-    MenuBarAutoHide::setOn(on);
+    if (MenuBarAutoHide::setOn(on)) ruleEngine_->userChoseState();
     Log::app().notice("Toggled via " + std::string(source) + ": auto-hide is now " + onOff(on));
 }
 

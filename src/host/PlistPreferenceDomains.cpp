@@ -174,10 +174,9 @@ bool PlistPreferenceDomains::synchronize(const std::string& domain) {
     std::lock_guard lock(mutex_);
     auto changes = pending_.find(domain);
     if (changes == pending_.end()) return true;
-    // On failure the changes stay pending, so this process still reads them.
-    if (!write(path, changes->second)) return false;
+    bool written = write(path, changes->second);
     pending_.erase(changes);
-    return true;
+    return written;
 }
 
 bool PlistPreferenceDomains::write(const std::string& path, const Changes& changes) {

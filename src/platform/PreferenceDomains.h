@@ -28,7 +28,9 @@ public:
                           std::optional<PropertyValue> value) = 0;
 
     // Writes the domain's pending changes to durable storage; true when every
-    // step succeeded (nothing pending counts as success).
+    // step succeeded (nothing pending counts as success). Changes that could
+    // not be written are dropped: reads answer what storage holds, so what
+    // another program stores later is seen rather than hidden by them.
     virtual bool synchronize(const std::string& domain) = 0;
 
     // Values that answer reads of an application's own keys that were never

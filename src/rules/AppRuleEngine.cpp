@@ -48,6 +48,9 @@ AppRuleEngine::AppRuleEngine()
         [this](const platform::RunningApplication& application) { appActivated(application); });
     terminateObserver_ = kit::NotificationCenter::defaultCenter().addObserver(
         kit::Application::willTerminateNotification, [this] { leave(quittingReason); });
+    settingObserver_ = platform.distributedNotifications.addObserver(
+        MenuBarAutoHide::changedNotification,
+        [this](const std::string&, const std::optional<std::string>&) { settingChanged(); });
     if (auto front = platform.workspace.frontmostApplication()) appActivated(*front);
     repairLeftOverState();
 }
@@ -58,6 +61,9 @@ AppRuleEngine::~AppRuleEngine() {
     }
     if (terminateObserver_) {
         kit::NotificationCenter::defaultCenter().removeObserver(*terminateObserver_);
+    }
+    if (settingObserver_) {
+        platform::current().distributedNotifications.removeObserver(*settingObserver_);
     }
 }
 
@@ -138,6 +144,7 @@ void AppRuleEngine::evaluate() {
 void AppRuleEngine::enterRule(const AppRule& rule) {
     // A value left by an interrupted run is older, so it is the one to keep.
     if (!Preferences::stateBeforeRule()) Preferences::setStateBeforeRule(MenuBarAutoHide::isOn());
+    stateLeftByFailedRestore_.reset();
     holdSuddenTermination(true);
     activeRule_ = rule;
     apply(rule.autoHide, rule.name);
@@ -162,8 +169,34 @@ void AppRuleEngine::leave(std::string_view reason) {
     auto saved = Preferences::stateBeforeRule();
     // The saved value is dropped only once it is back in place: if the
     // restoring write fails, the next start (or rule) restores it again.
-    if (!saved || apply(*saved, reason)) Preferences::setStateBeforeRule(std::nullopt);
+    if (!saved || apply(*saved, reason)) {
+        Preferences::setStateBeforeRule(std::nullopt);
+    } else {
+        keepAfterFailedRestore();
+    }
     holdSuddenTermination(false);
+}
+
+void AppRuleEngine::keepAfterFailedRestore() {
+    stateLeftByFailedRestore_ = MenuBarAutoHide::isOn();
+}
+
+void AppRuleEngine::forgetKeptState() {
+    stateLeftByFailedRestore_.reset();
+    if (Preferences::stateBeforeRule()) Preferences::setStateBeforeRule(std::nullopt);
+}
+
+void AppRuleEngine::userChoseState() {
+    if (!activeRule_) forgetKeptState();
+}
+
+// Someone (this program or another) stored the setting. A value kept from a
+// failed restore gives way once the setting is no longer what that restore
+// left: whoever changed it chose the state that counts now.
+void AppRuleEngine::settingChanged() {
+    if (activeRule_ || !stateLeftByFailedRestore_) return;
+    if (MenuBarAutoHide::isOn() == *stateLeftByFailedRestore_) return;
+    forgetKeptState();
 }
 
 void AppRuleEngine::remember(const AppRef& ref) {
@@ -182,8 +215,12 @@ void AppRuleEngine::repairLeftOverState() {
     if (activeRule_) return;
     auto saved = Preferences::stateBeforeRule();
     if (!saved) return;
-    Preferences::setStateBeforeRule(std::nullopt);
-    apply(*saved, repairReason);
+    // Kept until it is back in place, as when leaving a rule.
+    if (apply(*saved, repairReason)) {
+        Preferences::setStateBeforeRule(std::nullopt);
+        return;
+    }
+    keepAfterFailedRestore();
 }
 
 void AppRuleEngine::holdSuddenTermination(bool hold) {

@@ -47,6 +47,10 @@ public:
     void set(const AppRule& rule);
     // Removes every rule for the application; always stores and evaluates.
     void remove(std::string_view bundleID);
+    // The person set the setting by hand (shortcut, menu, right-click): with
+    // no rule in force, a value kept from a restore that failed no longer
+    // waits to come back over their choice.
+    void userChoseState();
 
 private:
     void appActivated(const platform::RunningApplication& application);
@@ -61,6 +65,9 @@ private:
     void repairLeftOverState();
     void rulesChanged();
     void holdSuddenTermination(bool hold);
+    void settingChanged();
+    void keepAfterFailedRestore();
+    void forgetKeptState();
 
     std::vector<AppRule> rules_;
     std::vector<AppRef> recentApps_;
@@ -70,5 +77,9 @@ private:
     std::optional<AppRule> activeRule_;
     std::optional<platform::ObserverId> activationObserver_;
     std::optional<kit::NotificationCenter::ObserverId> terminateObserver_;
+    std::optional<platform::ObserverId> settingObserver_;
+    // The setting as a failed restore left it, while the value to restore
+    // is kept for a later try.
+    std::optional<bool> stateLeftByFailedRestore_;
     bool holdsSuddenTermination_ = false;
 };

@@ -33,7 +33,10 @@ void FakePreferenceDomains::setValue(const std::string& domain, const std::strin
 
 bool FakePreferenceDomains::synchronize(const std::string& domain) {
     ++synchronizeCount;
-    if (failingDomains.count(domain)) return false;
+    if (failingDomains.count(domain)) {
+        pending_.erase(domain);
+        return false;
+    }
     auto& durable = durable_[domain];
     for (auto& [key, value] : pending_[domain]) {
         if (value) {

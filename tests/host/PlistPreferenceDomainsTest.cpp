@@ -124,6 +124,7 @@ TEST_F(PlistPreferenceDomainsTest, AFileThatDoesNotParseReadsAsEmptyAndIsKeptAsi
     EXPECT_EQ(errors, std::vector<std::string>{"Couldn't write " + file() + ": another program is writing it"});
 
     age();
+    preferences.setValue(domain, "fresh", 1);
     EXPECT_TRUE(preferences.synchronize(domain));
     EXPECT_EQ(support::readFile(file() + ".unreadable"), garbage);
     EXPECT_EQ(stored("fresh"), PropertyValue(1));
@@ -215,7 +216,8 @@ TEST_F(PlistPreferenceDomainsTest, WhatAPropertyListCannotHoldFailsTheWrite) {
 }
 
 // A process that keeps the lock does not hold the writer up for long: the
-// write fails, says who holds it, and the change waits for the next one.
+// write fails, says who holds it, and the change is dropped; once the lock
+// is free a write goes through.
 TEST_F(PlistPreferenceDomainsTest, ALockHeldElsewhereFailsTheWriteSoonAndNamesItsHolder) {
     std::filesystem::create_directories(folder());
     support::ChildProcess holder({HOST_TEST_HELPER, "hold-lock", file()});
@@ -230,9 +232,10 @@ TEST_F(PlistPreferenceDomainsTest, ALockHeldElsewhereFailsTheWriteSoonAndNamesIt
     EXPECT_EQ(errors, std::vector<std::string>{"Couldn't write " + file() + ": host_test_helpe (pid " +
                                                std::to_string(holder.pid()) +
                                                ") has held its lock for over 50 ms"});
+    EXPECT_EQ(preferences.copyValue(domain, "waiting"), std::nullopt);
     holder.signal(SIGTERM);
     holder.wait();
-    EXPECT_TRUE(preferences.synchronize(domain));
+    storeFrom(preferences, "waiting", true);
     EXPECT_EQ(stored("waiting"), PropertyValue(true));
 }
 
@@ -277,7 +280,7 @@ TEST_F(PlistPreferenceDomainsTest, PendingChangesAnswerReadsAndOnlyThoseAreWritt
     EXPECT_TRUE(preferences_.synchronize(domain));
 }
 
-TEST_F(PlistPreferenceDomainsTest, AFailedWriteKeepsTheChangePendingAndTheFileAsItWas) {
+TEST_F(PlistPreferenceDomainsTest, AFailedWriteDropsTheChangeAndLeavesTheFileAsItWas) {
     // Root ignores permission bits, so these failures come from the shape of
     // the folder and from a file size limit; a file where the folder belongs
     // fails the toggle in ProgramOnHostTest. A folder where the file belongs
@@ -294,7 +297,7 @@ TEST_F(PlistPreferenceDomainsTest, AFailedWriteKeepsTheChangePendingAndTheFileAs
     std::filesystem::create_directory(file() + ".lock");
     preferences_.setValue(domain, "key", "new");
     EXPECT_FALSE(preferences_.synchronize(domain));
-    EXPECT_EQ(preferences_.copyValue(domain, "key"), PropertyValue("new"));
+    EXPECT_EQ(preferences_.copyValue(domain, "key"), PropertyValue("old"));
     std::filesystem::remove(file() + ".lock");
 
     support::ChildProcess limited(
@@ -302,7 +305,7 @@ TEST_F(PlistPreferenceDomainsTest, AFailedWriteKeepsTheChangePendingAndTheFileAs
     EXPECT_EQ(limited.wait(), 0) << limited.stderrText();
     EXPECT_EQ(support::readFile(file()), before);
 
-    EXPECT_TRUE(preferences_.synchronize(domain));
+    storeFrom(preferences_, "key", "new");
     EXPECT_EQ(stored("key"), PropertyValue("new"));
     EXPECT_EQ(files(), (Names{"app.tarnwick.Test.plist", "app.tarnwick.Test.plist.lock"}));
 }
@@ -363,7 +366,7 @@ TEST_F(PlistPreferenceDomainsTest, AProgramRewritingTheFileInPlaceLosesNoKeys) {
 }
 
 // Writers killed at any moment of a write: the file stays whole and the
-// next write leaves none of their copies behind.
+// first write of the next program to start leaves none of their copies.
 TEST_F(PlistPreferenceDomainsTest, CopiesOfKilledWritesGoWithTheNextWrite) {
     storeFrom(preferences_, "kept", 1);
     std::mt19937 random(7);
@@ -376,7 +379,8 @@ TEST_F(PlistPreferenceDomainsTest, CopiesOfKilledWritesGoWithTheNextWrite) {
         writer.wait();
         copiesSeen += static_cast<int>(files().size()) - 2;
     }
-    storeFrom(preferences_, "last", true);
+    host::PlistPreferenceDomains next(folder());
+    storeFrom(next, "last", true);
     EXPECT_GT(copiesSeen, 0) << "no write was cut short; the test proves nothing";
     EXPECT_EQ(files(), (Names{"app.tarnwick.Test.plist", "app.tarnwick.Test.plist.lock"}));
     EXPECT_EQ(stored("kept"), PropertyValue(1));

@@ -2,6 +2,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "kit/Application.h"
+#include "prefs/MenuBarAutoHide.h"
 #include "prefs/Preferences.h"
 #include "rules/AppRuleEngine.h"
 
@@ -246,7 +247,10 @@ TEST_F(AppRuleEngineTest, AFailedWriteStillLogsTheRuleLine) {
     EXPECT_EQ(rule->level, platform::LogLevel::defaultLevel);
 }
 
-TEST_F(AppRuleEngineTest, AFailedRestoreKeepsTheValueToRestore) {
+// A value whose restore failed waits for the next try, whether the restore
+// came from leaving a rule or from the start-up repair, until the person (by
+// hand) or another program chooses the setting.
+TEST_F(AppRuleEngineTest, AFailedRestoreKeepsTheValueUntilSomeoneChoosesTheSetting) {
     storeAutoHide(false);
     storeRules({xRule});
     start();
@@ -255,6 +259,26 @@ TEST_F(AppRuleEngineTest, AFailedRestoreKeepsTheValueToRestore) {
     bringForward(yApp);
     EXPECT_EQ(stateBeforeRule(), platform::PropertyValue(false)) << "kept for the next start to restore";
     EXPECT_EQ(fake.processInfo.suddenTerminationDisabled, 0);
+
+    engine.reset();
+    start();
+    EXPECT_EQ(stateBeforeRule(), platform::PropertyValue(false)) << "a failed repair keeps it too";
+    // A notification of a write that left the setting as it was changes nothing.
+    fake.notifications.receive(MenuBarAutoHide::changedNotification, std::nullopt);
+    fake.runLoop.drain();
+    EXPECT_EQ(stateBeforeRule(), platform::PropertyValue(false));
+    fake.preferences.failingDomains.clear();
+    storeAutoHide(false);
+    fake.notifications.receive(MenuBarAutoHide::changedNotification, std::nullopt);
+    fake.runLoop.drain();
+    EXPECT_FALSE(stateBeforeRule()) << "another program chose off";
+
+    bringForward(xApp);
+    fake.preferences.failingDomains.insert(FakePlatform::globalDomain);
+    bringForward(yApp);
+    ASSERT_EQ(stateBeforeRule(), platform::PropertyValue(false));
+    engine->userChoseState();
+    EXPECT_FALSE(stateBeforeRule()) << "chosen by hand";
 }
 
 }  // namespace

@@ -18,15 +18,15 @@ namespace {
 
 // write-keys FOLDER DOMAIN PREFIX COUNT: sets PREFIX0 … PREFIX<COUNT-1> to
 // their numbers, synchronising after each one as a separate write; a write
-// that finds the lock taken for long is tried again, as the program's next
-// write would.
+// that finds the lock taken for long is made again, as a person would press
+// again.
 helper::HelperCommand writeKeys("write-keys", [](const std::vector<std::string>& arguments) {
     if (arguments.size() != 4) return 2;
     host::PlistPreferenceDomains preferences(arguments[0]);
     for (int number = 0; number < std::stoi(arguments[3]); ++number) {
-        preferences.setValue(arguments[1], arguments[2] + std::to_string(number), number);
         bool written = false;
         for (int attempt = 0; attempt < 100 && !written; ++attempt) {
+            preferences.setValue(arguments[1], arguments[2] + std::to_string(number), number);
             written = preferences.synchronize(arguments[1]);
         }
         if (!written) {
@@ -53,21 +53,21 @@ helper::HelperCommand toggleForever("toggle-forever",
                                     });
 
 // write-beyond-size-limit FOLDER DOMAIN KEY: with files limited to a few
-// bytes (which binds root too), a write must fail and leave its value
-// pending; exits 0 when it does.
+// bytes (which binds root too), a write must fail and its value must be
+// dropped, reads answering what the file holds; exits 0 when both hold.
 helper::HelperCommand writeBeyondSizeLimit(
     "write-beyond-size-limit", [](const std::vector<std::string>& arguments) {
         rlimit limit{64, 64};
         std::signal(SIGXFSZ, SIG_IGN);
         if (arguments.size() != 3 || setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
         host::PlistPreferenceDomains preferences(arguments[0]);
-        platform::PropertyValue value(std::string(1000, 'x'));
-        preferences.setValue(arguments[1], arguments[2], value);
+        auto before = preferences.copyValue(arguments[1], arguments[2]);
+        preferences.setValue(arguments[1], arguments[2], std::string(1000, 'x'));
         bool failed = !preferences.synchronize(arguments[1]);
-        bool kept = preferences.copyValue(arguments[1], arguments[2]) == value;
-        if (failed && kept) return 0;
-        std::fprintf(stderr, "synchronize %s, pending value %s\n", failed ? "failed" : "succeeded",
-                     kept ? "kept" : "lost");
+        bool dropped = preferences.copyValue(arguments[1], arguments[2]) == before;
+        if (failed && dropped) return 0;
+        std::fprintf(stderr, "synchronize %s, value %s\n", failed ? "failed" : "succeeded",
+                     dropped ? "dropped" : "still answers reads");
         return 1;
     });
 

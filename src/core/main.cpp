@@ -46,5 +46,5 @@ int main() {
     menuBarPanel.start();
     app.run();
     menuBarPanel.finish();
-    return 0;
+    return app.exitStatus();
 }

@@ -9,6 +9,7 @@
 #include "kit/Window.h"
 #include "platform/ModifierFlags.h"
 #include "platform/Platform.h"
+#include "prefs/Preferences.h"
 #include "ui/SettingsWindowController.h"
 
 namespace Snapshot {
@@ -40,32 +41,54 @@ bool depictsStandardMac() {
     return platform::current().processInfo.environment(standardMacVariable) == "1";
 }
 
+namespace {
+
+// The second picture, then the end of the run.
+void finish(const std::weak_ptr<SettingsWindowController*>& weak, const std::string& folder,
+            const std::optional<platform::PropertyValue>& storedHotKey, bool firstWritten) {
+    auto settings = weak.lock();
+    bool written =
+        settings && write(&(*settings)->window(), pathIn(folder, shortcutFile)) && firstWritten;
+    if (Preferences::storedHotKeyObject() != storedHotKey) {
+        Preferences::restoreHotKeyObject(storedHotKey);
+    }
+    auto* application = kit::Application::existing();
+    if (!application) return;
+    if (!written) application->setExitStatus(1);
+    application->terminate(nullptr);
+}
+
+}  // namespace
+
 void run(SettingsWindowController& settings) {
     auto folder = directory();
     if (!folder) return;
-    // A folder that cannot be made shows up as missing pictures, nothing more.
+    // A folder that cannot be made shows up as pictures that were not written.
     std::error_code ignored;
     std::filesystem::create_directories(*folder, ignored);
     settings.show();
     auto weak = settings.weakHandle();
-    after(firstPictureDelay, [weak, folder = *folder] {
+    // Trying ⌘Space stores it where it is free; the run puts back what was there.
+    auto storedHotKey = Preferences::storedHotKeyObject();
+    after(firstPictureDelay, [weak, folder = *folder, storedHotKey] {
         auto settings = weak.lock();
         if (!settings) return;
-        write(&(*settings)->window(), pathIn(folder, settingsFile));
+        bool written = write(&(*settings)->window(), pathIn(folder, settingsFile));
         (*settings)->apply(refusedExample);
-        after(secondPictureDelay, [weak, folder] {
-            if (auto settings = weak.lock())
-                write(&(*settings)->window(), pathIn(folder, shortcutFile));
-            if (auto* application = kit::Application::existing()) application->terminate(nullptr);
+        after(secondPictureDelay, [weak, folder, storedHotKey, written] {
+            finish(weak, folder, storedHotKey, written);
         });
     });
 }
 
-void write(kit::Window* window, const std::string& path) {
-    if (!window || !window->contentView()) return;
-    auto picture = window->render(2);
-    picture.writePNG(path);
-    Log::app().notice("Snapshot written to " + path);
+bool write(kit::Window* window, const std::string& path) {
+    std::string reason = "there is no window to picture";
+    if (window && window->contentView() && window->render(2).writePNG(path, &reason)) {
+        Log::app().notice("Snapshot written to " + path);
+        return true;
+    }
+    Log::app().error("Snapshot not written to " + path + ": " + reason);
+    return false;
 }
 
 }  // namespace Snapshot

@@ -31,11 +31,14 @@ inline constexpr const char* shortcutFile = "shortcut.png";
 
 // With a directory set: shows the settings window, writes settings.png, tries
 // ⌘Space through the window, writes shortcut.png and ends the program, about
-// 1.2 seconds in all. Without one it does nothing. Returns at once.
+// 1.2 seconds in all, with a failing exit status when a picture was not
+// written. The stored shortcut is the one from before the run again at the
+// end. Without a directory it does nothing. Returns at once.
 void run(SettingsWindowController& settings);
 
-// The whole window, title bar included, as a PNG at 2×; logs the path once
-// the picture was drawn, whether or not it could be saved.
-void write(kit::Window* window, const std::string& path);
+// The whole window, title bar included, as a PNG at 2×. Logs the path when
+// it was written; otherwise an error line with the path and the reason, and
+// answers false.
+bool write(kit::Window* window, const std::string& path);
 
 }  // namespace Snapshot

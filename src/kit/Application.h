@@ -62,6 +62,10 @@ public:
     // request from outside (SIGTERM, SIGINT) does.
     void terminate(Responder* sender);
     bool isTerminating() const { return terminating_; }
+    // What the process reports when it ends: 0 unless something that ran
+    // asked for a failure to be reported.
+    void setExitStatus(int status) { exitStatus_ = status; }
+    int exitStatus() const { return exitStatus_; }
     // The program was launched again while running.
     void reopen();
 
@@ -97,6 +101,7 @@ private:
     Window* modalWindow_ = nullptr;
     int modalResponse_ = 0;
     bool terminating_ = false;
+    int exitStatus_ = 0;
 };
 
 }  // namespace kit

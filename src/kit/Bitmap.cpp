@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace kit {
@@ -73,11 +74,19 @@ std::vector<std::uint8_t> Bitmap::pngData() const {
     return data;
 }
 
-bool Bitmap::writePNG(const std::string& path) const {
+bool Bitmap::writePNG(const std::string& path, std::string* reason) const {
     cairo_surface_t* surface = surfaceOver(image_);
-    bool written = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    errno = 0;
+    cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    // cairo opens the file itself; the system's reason is the useful one.
+    int fileError = errno;
     cairo_surface_destroy(surface);
-    return written;
+    if (status == CAIRO_STATUS_SUCCESS) return true;
+    if (reason) {
+        *reason = status == CAIRO_STATUS_WRITE_ERROR && fileError ? std::strerror(fileError)
+                                                                  : cairo_status_to_string(status);
+    }
+    return false;
 }
 
 std::optional<Bitmap> Bitmap::readPNG(const std::string& path) {

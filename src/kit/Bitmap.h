@@ -25,7 +25,8 @@ public:
 
     std::vector<std::uint8_t> pngData() const;
     // False when the file cannot be written.
-    bool writePNG(const std::string& path) const;
+    // False when the file could not be written; `reason` then says why.
+    bool writePNG(const std::string& path, std::string* reason = nullptr) const;
     static std::optional<Bitmap> readPNG(const std::string& path);
     static std::optional<Bitmap> fromPNGData(const std::vector<std::uint8_t>& data);
 

@@ -41,6 +41,15 @@ void setStateBeforeRule(std::optional<bool> value) {
 
 bool hasStoredHotKey() { return UserDefaults::object(hotKeyKey).has_value(); }
 
+std::optional<platform::PropertyValue> storedHotKeyObject() {
+    return UserDefaults::object(hotKeyKey);
+}
+
+void restoreHotKeyObject(const std::optional<platform::PropertyValue>& object) {
+    if (!object) return UserDefaults::removeObject(hotKeyKey);
+    UserDefaults::set(hotKeyKey, *object);
+}
+
 std::optional<HotKey> hotKey() {
     auto dictionary = UserDefaults::dictionaryForKey(hotKeyKey);
     if (!dictionary) return std::nullopt;

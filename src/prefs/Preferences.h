@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "menubar/StatusIconStyle.h"
+#include "platform/PropertyValue.h"
 #include "rules/AppRule.h"
 #include "shortcuts/HotKey.h"
 
@@ -34,6 +35,10 @@ bool hasStoredHotKey();
 std::optional<HotKey> hotKey();
 // No shortcut is stored as an empty dictionary.
 void setHotKey(const std::optional<HotKey>& hotKey);
+// The shortcut's stored object exactly as it is, readable or not, and
+// putting such an object back (absent removes the key).
+std::optional<platform::PropertyValue> storedHotKeyObject();
+void restoreHotKeyObject(const std::optional<platform::PropertyValue>& object);
 
 StatusIconStyle iconStyle();
 void setIconStyle(StatusIconStyle style);

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/AppController.h"
 #include "core/AppDelegate.h"
-#include "fakes/ProgramTest.h"
 #include "fakes/Modifiers.h"
+#include "fakes/ProgramTest.h"
 #include "kit/Application.h"
 #include "kit/Bitmap.h"
 #include "kit/Button.h"
@@ -13,6 +14,7 @@
 #include "kit/Label.h"
 #include "kit/PopUpButton.h"
 #include "menubar/StatusItemController.h"
+#include "prefs/Preferences.h"
 #include "shortcuts/SystemShortcuts.h"
 #include "ui/SettingsWindowController.h"
 #include "ui/ShortcutRecorderControl.h"
@@ -283,6 +285,36 @@ TEST_F(SettingsWindowTest, ASnapshotRunWritesBothPicturesAndEnds) {
     EXPECT_EQ(picture->width(), static_cast<int>(frame.size.width * 2));
     EXPECT_EQ(picture->height(), static_cast<int>(frame.size.height * 2));
     EXPECT_TRUE(kit::Bitmap::readPNG(settingsPath));
+    EXPECT_EQ(app.exitStatus(), 0);
+}
+
+// Pictures that cannot be written are said to be, with the reason, and the
+// run fails; ⌘Space, free here, is tried but not kept.
+TEST_F(SettingsWindowTest, ASnapshotRunThatCannotWriteFailsAndKeepsTheStoredShortcut) {
+    fake.symbolicHotKeys.answer = PropertyValue(platform::PropertyArray{});
+    auto blocker = std::filesystem::path(::testing::TempDir()) / "snapshot-blocker";
+    std::filesystem::remove_all(blocker);
+    std::ofstream(blocker) << "a file where the folder would go";
+    const HotKey stored{11, platform::ModifierFlags::control | platform::ModifierFlags::command};
+    Preferences::setHotKey(stored);
+    fake.processInfo.environmentValues["TARNWICK_SNAPSHOT_DIR"] = (blocker / "pictures").string();
+    app.setDelegate(&delegate);
+    app.run();
+
+    for (const char* file : {"settings.png", "shortcut.png"}) {
+        EXPECT_EQ(fake.log.count("Snapshot not written to " +
+                                 (blocker / "pictures" / file).string() + ": Not a directory"),
+                  1u)
+            << file;
+    }
+    for (const auto& message : lines())
+        EXPECT_FALSE(message.starts_with("Snapshot written")) << message;
+    EXPECT_EQ(app.exitStatus(), 1);
+    EXPECT_EQ(delegate.controller()->settingsWindowController().recorder().hotKey(),
+              std::optional<HotKey>(HotKey{49, platform::ModifierFlags::command}))
+        << "⌘Space was free and taken for the picture";
+    EXPECT_EQ(Preferences::hotKey(), stored);
+    std::filesystem::remove(blocker);
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ void Window::setContentView(std::unique_ptr<View> view) {
         contentView_->setWindow(nullptr);
     }
     contentView_ = std::move(view);
+    fitted_ = nullptr;
     contentView_->setWindow(this);
     contentView_->setFrame({0, contentTop(), contentSize_.width, contentSize_.height});
     setViewsNeedDisplay();
@@ -220,7 +221,24 @@ bool Window::tryToPerform(const Action& action, Responder* sender) {
     return true;
 }
 
-void Window::layoutIfNeeded() { contentView_->layoutSubtreeIfNeeded(); }
+void Window::sizeToFit(View& view, EdgeInsets margins) {
+    fitted_ = &view;
+    fittedMargins_ = margins;
+    layoutIfNeeded();
+}
+
+void Window::layoutIfNeeded() {
+    if (fitted_) {
+        Size size = fitted_->fittingSize();
+        Size wanted{size.width + fittedMargins_.left + fittedMargins_.right,
+                    size.height + fittedMargins_.top + fittedMargins_.bottom};
+        if (wanted.width != contentSize_.width || wanted.height != contentSize_.height) {
+            setContentSize(wanted);
+        }
+        fitted_->setFrame({fittedMargins_.left, fittedMargins_.top, size.width, size.height});
+    }
+    contentView_->layoutSubtreeIfNeeded();
+}
 
 Bitmap Window::render(double scale) {
     layoutIfNeeded();

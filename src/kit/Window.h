@@ -71,6 +71,12 @@ public:
     void setContentView(std::unique_ptr<View> view);
     Size contentSize() const { return contentSize_; }
     void setContentSize(Size size);
+    // From now on the window fits `view`, a view of its content, with
+    // `margins` around it: each layout gives the view its fitting size and
+    // the window the size that takes, growing or shrinking with what the view
+    // shows while its top-left corner stays where it is. Until the content
+    // view is replaced.
+    void sizeToFit(View& view, EdgeInsets margins);
     double contentTop() const;
     // On the screen, title bar included.
     Rect frame() const { return {origin_, {contentSize_.width, contentSize_.height + contentTop()}}; }
@@ -140,6 +146,8 @@ private:
     std::uint64_t collectionBehavior_ = 0;
     std::unique_ptr<View> contentView_;
     Size contentSize_;
+    View* fitted_ = nullptr;
+    EdgeInsets fittedMargins_;
     Point origin_;
     bool visible_ = false;
     Responder* firstResponder_ = nullptr;

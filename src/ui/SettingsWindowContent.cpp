@@ -60,10 +60,10 @@ void SettingsWindowController::buildUI() {
     recorder_->onRecord = [weak](std::optional<HotKey> hotKey) {
         if (auto self = weak.lock()) (*self)->apply(hotKey);
     };
-    kit::Size size = grid.fittingSize();
-    grid.setFrame({margin, margin, size.width, size.height});
     window_->setContentView(std::move(content));
-    window_->setContentSize({size.width + 2 * margin, size.height + 2 * margin});
+    // The status line and the login note come and go, and the rules list
+    // grows: the window follows.
+    window_->sizeToFit(grid, {margin, margin, margin, margin});
 }
 
 std::unique_ptr<kit::View> SettingsWindowController::makeGrid() {

@@ -1,10 +1,10 @@
-#include "kit/Window.h"
-
 #include <gtest/gtest.h>
 
+#include "FixedView.h"
 #include "fakes/FakePlatform.h"
 #include "kit/Application.h"
 #include "kit/Control.h"
+#include "kit/Window.h"
 
 namespace {
 
@@ -203,6 +203,30 @@ TEST_F(WindowTest, TheRenderingHoldsTheTitleBarAtTwiceTheSize) {
     // Neither resizable nor minimisable: those two are grey.
     EXPECT_EQ(red(centre(window.zoomButtonFrame())), green(centre(window.zoomButtonFrame())));
     EXPECT_EQ(red(centre(window.miniaturizeButtonFrame())), green(centre(window.miniaturizeButtonFrame())));
+}
+
+// A window that fits a view grows and shrinks with it, its top-left corner
+// staying put, and lays the view out at its margins; a new content view ends it.
+TEST_F(WindowTest, AWindowThatFitsAViewFollowsItsFittingSize) {
+    auto& grown = window.contentView()->addSubview(
+        std::make_unique<kittest::FixedView>(kit::Size{120, 40}, std::nullopt));
+    window.setFrameOrigin({300, 200});
+    window.sizeToFit(grown, {10, 20, 30, 40});
+    EXPECT_EQ(window.contentSize(), (kit::Size{180, 80}));
+    EXPECT_EQ(grown.frame(), (Rect{20, 10, 120, 40}));
+
+    grown.size = {120, 90};
+    window.render(1);
+    EXPECT_EQ(window.contentSize(), (kit::Size{180, 130}));
+    EXPECT_EQ(window.frame().origin, (Point{300, 200}));
+    EXPECT_EQ(grown.frame().size, (kit::Size{120, 90}));
+    grown.size = {100, 30};
+    window.layoutIfNeeded();
+    EXPECT_EQ(window.contentSize(), (kit::Size{160, 70}));
+
+    window.setContentView(std::make_unique<View>());
+    window.layoutIfNeeded();
+    EXPECT_EQ(window.contentSize(), (kit::Size{160, 70}));
 }
 
 TEST_F(WindowTest, AControlWithoutATargetSendsAlongTheResponderChain) {

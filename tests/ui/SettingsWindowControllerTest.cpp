@@ -157,6 +157,21 @@ TEST_F(SettingsWindowTest, ARefusedShortcutIsExplainedInRedAndThePreviousOneRetu
     record(settings, {49, command});
     EXPECT_EQ(settings.statusLabel().text(), spotlightMessage);
     EXPECT_EQ(settings.recorder().hotKey(), before);
+
+    // A reason of three lines: the window grows to keep every row whole,
+    // and shrinks back once the reason goes.
+    auto& window = settings.window();
+    auto rows = [&] { return window.contentView()->subviews().front()->frame(); };
+    double height = window.contentSize().height;
+    kit::Point corner = window.frame().origin;
+    record(settings, {21, control | shift | command});
+    window.layoutIfNeeded();
+    EXPECT_GT(window.contentSize().height, height) << settings.statusLabel().text();
+    EXPECT_DOUBLE_EQ(window.contentSize().height, rows().maxY() + 20);
+    EXPECT_EQ(window.frame().origin, corner);
+    click(settings.clearButton());
+    window.layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(window.contentSize().height, height);
 }
 
 TEST_F(SettingsWindowTest, ClearRemovesTheShortcutEvenWhenThereIsNone) {

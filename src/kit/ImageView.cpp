@@ -48,6 +48,9 @@ Rect ImageView::imageRect() const {
 void ImageView::draw(GraphicsContext& context) {
     if (!image_) return;
     std::optional<Color> tint = image_->isTemplate() ? contentTintColor_ : std::nullopt;
+    if (image_->isTemplate() && backgroundStyle() == BackgroundStyle::emphasized) {
+        tint = Color::white();
+    }
     context.drawImage(*image_, imageRect(), tint);
 }
 

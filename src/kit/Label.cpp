@@ -74,7 +74,9 @@ double Label::horizontalOffset(const TextLayout& layout) const {
 void Label::draw(GraphicsContext& context) {
     if (text_.empty()) return;
     TextLayout layout = layoutInBounds();
-    Color color = isEnabled() ? textColor_ : Color::disabledControlTextColor();
+    Color color = !isEnabled() ? Color::disabledControlTextColor()
+                  : backgroundStyle() == BackgroundStyle::emphasized ? Color::white()
+                                                                     : textColor_;
     context.drawText(layout, {horizontalOffset(layout), 0}, color);
 }
 

@@ -117,6 +117,13 @@ void TableView::scrollRowToVisible(int row) {
 // Stripes for every row in sight, including the empty ones below the data.
 void TableView::draw(GraphicsContext& context) {
     if (rowHeight_ <= 0) return;
+    // Drawn before the cells: they learn whether their row is in the accent.
+    for (int row = 0; row < static_cast<int>(cells_.size()); ++row) {
+        auto style = inAccent(row) ? BackgroundStyle::emphasized : BackgroundStyle::normal;
+        for (View* cell : cells_[row]) {
+            if (cell) cell->setBackgroundStyle(style);
+        }
+    }
     Rect visible = visibleRect();
     int first = static_cast<int>(std::floor(visible.minY() / rowHeight_));
     int last = static_cast<int>(std::ceil(visible.maxY() / rowHeight_));
@@ -210,11 +217,15 @@ Rect TableView::visibleRect() const {
     return bounds().intersection(shown);
 }
 
+// The selection shows in the accent colour while the window is key.
+bool TableView::inAccent(int row) const {
+    auto* owner = window();
+    return row == selectedRow_ && owner && owner->isKeyWindow();
+}
+
 Color TableView::rowBackground(int row) const {
     if (row == selectedRow_) {
-        auto* owner = window();
-        return owner && owner->isKeyWindow() ? Color::selectedContentBackgroundColor()
-                                             : unemphasizedSelectionColor;
+        return inAccent(row) ? Color::selectedContentBackgroundColor() : unemphasizedSelectionColor;
     }
     if (alternating_ && row % 2 == 1) return Color::alternatingContentBackgroundColor();
     return Color::controlBackgroundColor();

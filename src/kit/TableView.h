@@ -118,6 +118,7 @@ private:
     void placeCells();
     double columnsWidth() const;
     Rect visibleRect() const;
+    bool inAccent(int row) const;
     Color rowBackground(int row) const;
     void setSelectedRow(int row);
 

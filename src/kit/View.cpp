@@ -108,6 +108,11 @@ void View::setNeedsDisplay() {
     if (auto* owner = window()) owner->setViewsNeedDisplay();
 }
 
+void View::setBackgroundStyle(BackgroundStyle style) {
+    backgroundStyle_ = style;
+    for (auto& subview : subviews_) subview->setBackgroundStyle(style);
+}
+
 Size View::fittingSize() const {
     if (fixedSize_) return *fixedSize_;
     Size intrinsic = intrinsicContentSize();

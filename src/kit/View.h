@@ -78,6 +78,13 @@ public:
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
 
+    // What the view is drawn on: `emphasized` in a table row selected in the
+    // accent colour, where text and symbols turn white. Passed on to every
+    // subview; seen at the next drawing.
+    enum class BackgroundStyle { normal, emphasized };
+    void setBackgroundStyle(BackgroundStyle style);
+    BackgroundStyle backgroundStyle() const { return backgroundStyle_; }
+
     // Drawing. draw() paints the view itself in its bounds; display() also
     // paints the subviews above it.
     virtual void draw(GraphicsContext& context);
@@ -146,6 +153,7 @@ private:
     Window* window_ = nullptr;
     std::vector<std::unique_ptr<View>> subviews_;
     bool hidden_ = false;
+    BackgroundStyle backgroundStyle_ = BackgroundStyle::normal;
     std::string identifier_;
     int tag_ = 0;
     float horizontalHugging_ = priorityDefaultLow;

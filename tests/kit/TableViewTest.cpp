@@ -2,6 +2,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "kit/Application.h"
+#include "kit/Label.h"
 #include "kit/ScrollView.h"
 #include "kit/TableView.h"
 #include "kit/Window.h"
@@ -37,6 +38,8 @@ struct ModeButton : View {
     std::vector<int>& clicks;
 };
 
+constexpr double nameLeft = 26;
+
 // A rules list: an app cell (named after the app, with an icon inside) and a
 // mode button per row.
 struct Rules : kit::TableViewDataSource, kit::TableViewDelegate {
@@ -48,6 +51,8 @@ struct Rules : kit::TableViewDataSource, kit::TableViewDelegate {
         auto cell = std::make_unique<View>();
         cell->setIdentifier(apps[row]);
         cell->addSubview(std::make_unique<View>(Rect{2, 3, 18, 18})).setIdentifier("icon");
+        auto& name = cell->addSubview(std::make_unique<kit::Label>(apps[row]));
+        name.setFrame({nameLeft, 4, 150, 16});
         return cell;
     }
     void selectionDidChange(kit::TableView& table) override {
@@ -225,10 +230,26 @@ TEST_F(TableViewTest, RowsAreStripedToTheBottomAndTheSelectionIsBlueWhileKey) {
     EXPECT_LT(redOf(picture.pixel(int(scrollLeft), 100)),
               236);  // the bezel, darker than the window
 
+    // Names are dark on plain rows and white on the accent.
+    auto redRange = [&](const kit::Bitmap& bitmap, int row) {
+        std::pair<int, int> range{255, 0};
+        for (int x = int(nameLeft); x < int(nameLeft) + 40; ++x) {
+            for (int y = row * 24 + 4; y < row * 24 + 20; ++y) {
+                Point point = windowPoint(x, y);
+                int red = redOf(bitmap.pixel(int(point.x), int(point.y)));
+                range = {std::min(range.first, red), std::max(range.second, red)};
+            }
+        }
+        return range;
+    };
+    EXPECT_LT(redRange(picture, 0).first, 100) << "dark text on white";
+    EXPECT_GT(redRange(picture, 1).second, 200) << "white text on the accent";
+
     app.setKeyWindow(nullptr);
     auto inactive = window.render(1);
     EXPECT_NE(pixelOfRow(inactive, 1), selectionBlue);
     EXPECT_NE(pixelOfRow(inactive, 1), stripe);
+    EXPECT_LT(redRange(inactive, 1).first, 100) << "dark again on the grey selection";
 }
 
 TEST_F(TableViewTest, TheScrollerShowsOnlyWhileThereIsMoreToSee) {

@@ -36,7 +36,7 @@ struct HostPlatform::Facilities {
     HostWorkspace workspace{x11};
     HostProcessInfo processInfo;
     XdgLoginItems loginItems{XdgLoginItems::defaultConfigFolder(), processInfo.mainBundle()};
-    XkbKeyboardLayout keyboardLayout;
+    XkbKeyboardLayout keyboardLayout{x11};
     HostActivation activation;
     X11GlobalHotKeys globalHotKeys{x11};
     HostSymbolicHotKeys symbolicHotKeys{preferences};

@@ -11,11 +11,11 @@ cd "$(dirname "$0")"
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
-  libglib2.0-dev libplist-dev libxkbcommon-dev libicu-dev xkb-data
-  libcairo2-dev libpango1.0-dev fonts-inter libx11-dev libxi-dev libxrandr-dev
+  libglib2.0-dev libplist-dev libxkbcommon-dev libxkbcommon-x11-dev libicu-dev xkb-data
+  libcairo2-dev libpango1.0-dev fonts-inter libx11-dev libx11-xcb-dev libxi-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  dbus xvfb xauth xdotool
+  dbus xvfb xauth xdotool x11-xkb-utils
   xfce4-panel xfconf xfwm4 lxqt-panel lxqt-session lxqt-themes openbox at-spi2-core
 )
 

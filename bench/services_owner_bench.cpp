@@ -40,7 +40,7 @@ const HotKey unused{46, ModifierFlags::control | ModifierFlags::option | Modifie
 void BM_OwnerFresh(benchmark::State& state) {
     hostWithServices();
     for (auto _ : state) {
-        ServicesShortcuts::resetCacheForTesting();
+        ServicesShortcuts::forgetCache();
         benchmark::DoNotOptimize(ServicesShortcuts::owner(unused));
     }
 }

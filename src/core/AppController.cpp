@@ -67,6 +67,7 @@ AppController::AppController() {
     };
     statusItemController_ = std::make_unique<StatusItemController>(*this);
     settingsWindowController_ = std::make_unique<SettingsWindowController>(*this);
+    platform::current().keyboardLayout.setChangeHandler([this] { keyboardLayoutDidChange(); });
     establishHotKey();
     statusItemController_->showHotKeyInMenu();
     Snapshot::run(*settingsWindowController_);
@@ -77,6 +78,7 @@ AppController::AppController() {
 // The window and the status item call back into the controller while they
 // go away, so they go first, before anything they reach.
 AppController::~AppController() {
+    platform::current().keyboardLayout.setChangeHandler(nullptr);
     settingsWindowController_.reset();
     statusItemController_.reset();
 }

@@ -70,6 +70,7 @@ private:
     HotKeyState pickDefaultHotKey();
     void hotKeyPressed();
     void hotKeyStateDidChange();
+    void keyboardLayoutDidChange();
 
     std::unique_ptr<MenuBarRightClickMonitor> rightClickMonitor_;
     std::unique_ptr<AppRuleEngine> ruleEngine_;

@@ -6,6 +6,8 @@
 #include "kit/Window.h"
 #include "menubar/StatusItemController.h"
 #include "prefs/Preferences.h"
+#include "shortcuts/KeyCodeName.h"
+#include "shortcuts/ServicesShortcuts.h"
 #include "ui/SettingsWindowController.h"
 #include "ui/ShortcutRecorderControl.h"
 
@@ -125,4 +127,13 @@ void AppController::hotKeyPressed() {
 void AppController::hotKeyStateDidChange() {
     statusItemController_->showHotKeyInMenu();
     if (stateDidChange) stateDidChange();
+}
+
+// The same key now types something else: what was looked up by character
+// goes, and everything that names the shortcut shows it afresh. The window
+// also tests the shortcut again, as a Services shortcut may now be on it.
+void AppController::keyboardLayoutDidChange() {
+    KeyCodeName::layoutDidChange();
+    ServicesShortcuts::forgetCache();
+    hotKeyStateDidChange();
 }

@@ -38,7 +38,7 @@ struct HostPlatform::Facilities {
     HostProcessInfo processInfo;
     SessionCopies sessionCopies{processInfo.mainBundle().identifier};
     XdgLoginItems loginItems{XdgLoginItems::defaultConfigFolder(), processInfo.mainBundle()};
-    XkbKeyboardLayout keyboardLayout;
+    XkbKeyboardLayout keyboardLayout{x11};
     HostActivation activation;
     X11GlobalHotKeys globalHotKeys{x11};
     HostSymbolicHotKeys symbolicHotKeys{preferences};

@@ -5,14 +5,20 @@
 #include <bitset>
 #include <cstdlib>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "host/VirtualKeyCodes.h"
+#include "host/x11/X11CoreKeyboard.h"
 
 namespace host {
 namespace {
 
 // The file is a few lines; anything much larger is not what we expect.
 constexpr std::size_t maximumDefaultsFileSize = 64 * 1024;
+
+// Every key the program names lies in 0 to 127.
+constexpr std::uint16_t lastVirtualKeyCode = 127;
 
 std::string_view trimmed(std::string_view text) {
     auto begin = text.find_first_not_of(" \t\r");
@@ -65,7 +71,7 @@ xkb_keymap* compileKeymap(xkb_context* context, const XkbLayoutNames& names) {
 // Cyrillic, Greek or Arabic groups type none; we name keys by Latin letters.
 bool typesASCIILetters(xkb_keymap* keymap, xkb_layout_index_t group) {
     std::bitset<26> letters;
-    for (std::uint16_t virtualKey = 0; virtualKey <= 127; ++virtualKey) {
+    for (std::uint16_t virtualKey = 0; virtualKey <= lastVirtualKeyCode; ++virtualKey) {
         auto key = xkbKeyCode(virtualKey);
         if (!key) continue;
         const xkb_keysym_t* symbols = nullptr;
@@ -138,6 +144,17 @@ std::optional<std::string> keysymText(xkb_keysym_t symbol) {
     return std::string(buffer, static_cast<std::size_t>(written - 1));
 }
 
+// What every key types, to tell whether a change renamed any.
+using KeyTexts = std::vector<std::optional<std::string>>;
+
+KeyTexts everyKeysText(platform::KeyboardLayout& layout) {
+    KeyTexts texts;
+    for (std::uint16_t virtualKey = 0; virtualKey <= lastVirtualKeyCode; ++virtualKey) {
+        texts.push_back(layout.characters(virtualKey));
+    }
+    return texts;
+}
+
 }  // namespace
 
 std::optional<XkbLayoutNames> parseKeyboardDefaults(std::string_view text) {
@@ -173,27 +190,42 @@ XkbLayoutNames desktopLayoutNames(const std::string& keyboardDefaultsPath) {
     return usLayout();
 }
 
-XkbKeyboardLayout::XkbKeyboardLayout() : XkbKeyboardLayout(desktopLayoutNames()) {}
+XkbKeyboardLayout::XkbKeyboardLayout(X11Connection& connection)
+    // Names come from the server or the desktop's settings, in full; the
+    // environment must not fill in gaps.
+    : context_(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES)),
+      serverKeyboard_(std::make_unique<X11CoreKeyboard>(connection, context_.get(),
+                                                        [this] { serverKeyboardChanged(); })) {
+    if (xkb_keymap* server = serverKeyboard_->keymap()) {
+        use(KeymapPointer(xkb_keymap_ref(server)), groupToRead(server, serverKeyboard_->group()));
+        return;
+    }
+    serverKeyboard_.reset();
+    useNames(desktopLayoutNames());
+}
 
 XkbKeyboardLayout::XkbKeyboardLayout(const XkbLayoutNames& names)
-    // The names are given explicitly; the environment must not fill in gaps.
     : context_(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES)) {
-    load(names);
+    useNames(names);
 }
 
 XkbKeyboardLayout::~XkbKeyboardLayout() = default;
 
-void XkbKeyboardLayout::load(const XkbLayoutNames& names) {
-    keymap_.reset(compileKeymap(context_.get(), names));
-    auto group = asciiCapableGroup(keymap_.get());
+void XkbKeyboardLayout::useNames(const XkbLayoutNames& names) {
+    KeymapPointer keymap(compileKeymap(context_.get(), names));
+    auto group = asciiCapableGroup(keymap.get());
+    use(std::move(keymap), group);
+}
+
+void XkbKeyboardLayout::use(KeymapPointer keymap, std::optional<xkb_layout_index_t> group) {
     if (!group) {
-        keymap_.reset(compileKeymap(context_.get(), usLayout()));
-        group = asciiCapableGroup(keymap_.get());
+        keymap.reset(compileKeymap(context_.get(), usLayout()));
+        group = asciiCapableGroup(keymap.get());
     }
-    if (!group) {
-        keymap_.reset();
-        return;
-    }
+    state_.reset();
+    keymap_.reset();
+    if (!group) return;
+    keymap_ = std::move(keymap);
     group_ = *group;
     state_.reset(xkb_state_new(keymap_.get()));
     if (!state_) return;
@@ -203,6 +235,27 @@ void XkbKeyboardLayout::load(const XkbLayoutNames& names) {
     xkb_mod_index_t numLock = xkb_keymap_mod_get_index(keymap_.get(), XKB_MOD_NAME_NUM);
     if (numLock != XKB_MOD_INVALID) locked |= xkb_mod_mask_t{1} << numLock;
     xkb_state_update_mask(state_.get(), 0, 0, locked, 0, 0, group_);
+}
+
+// The active group when it types Latin letters. Else, while the keymap stays,
+// the group read so far: the last Latin one the user had. Else the keymap's
+// first Latin group.
+std::optional<xkb_layout_index_t> XkbKeyboardLayout::groupToRead(xkb_keymap* keymap,
+                                                                 xkb_layout_index_t active) const {
+    if (active < xkb_keymap_num_layouts(keymap) && typesASCIILetters(keymap, active)) return active;
+    if (keymap == keymap_.get() && state_) return group_;
+    return asciiCapableGroup(keymap);
+}
+
+void XkbKeyboardLayout::serverKeyboardChanged() {
+    KeyTexts before = everyKeysText(*this);
+    xkb_keymap* server = serverKeyboard_->keymap();
+    use(KeymapPointer(xkb_keymap_ref(server)), groupToRead(server, serverKeyboard_->group()));
+    if (changeHandler_ && everyKeysText(*this) != before) changeHandler_();
+}
+
+void XkbKeyboardLayout::setChangeHandler(ChangeHandler handler) {
+    changeHandler_ = std::move(handler);
 }
 
 std::optional<std::string> XkbKeyboardLayout::characters(std::uint16_t keyCode) {

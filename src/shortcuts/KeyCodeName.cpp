@@ -77,8 +77,8 @@ CharacterKeyCodes buildCharacterKeyCodes() {
     return table;
 }
 
-// Built once from the layout current at first use and not rebuilt when the
-// user switches layouts. A mutex rather than a once flag so tests can reset it.
+// Built from the layout current at first use, and again after a layout
+// change. A mutex rather than a once flag, because a change forgets it.
 struct CharacterTable {
     std::mutex mutex;
     std::optional<CharacterKeyCodes> keyCodes;
@@ -170,7 +170,7 @@ std::optional<std::uint32_t> keyCode(std::string_view character) {
     return lookUpCharacter(unicode::lowercased(character));
 }
 
-void resetCharacterTableForTesting() {
+void layoutDidChange() {
     CharacterTable& table = characterTable();
     std::lock_guard lock(table.mutex);
     table.keyCodes.reset();

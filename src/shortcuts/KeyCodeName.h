@@ -27,11 +27,11 @@ std::optional<std::string> character(std::uint32_t keyCode);
 
 // The key that types this one character (one grapheme cluster), in either
 // case. Printable characters are looked up in a table made from the layout
-// current at the first call.
+// current at the first call after start or after layoutDidChange().
 std::optional<std::uint32_t> keyCode(std::string_view character);
 
-// Forgets the character table so the next keyCode() builds it again from the
-// layout installed now. Only tests switch layouts under a running program.
-void resetCharacterTableForTesting();
+// Forgets the character table, so the next keyCode() builds it again from
+// the layout in use now.
+void layoutDidChange();
 
 }  // namespace KeyCodeName

@@ -245,6 +245,8 @@ std::map<std::string, std::string> shortcutNamesFromList(std::string_view output
     return names;
 }
 
-void resetCacheForTesting() { cache.reset(); }
+void forgetCache() {
+    cache.reset();
+}
 
 }  // namespace ServicesShortcuts

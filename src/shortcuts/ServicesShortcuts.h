@@ -47,7 +47,8 @@ struct Service {
 std::vector<Service> servicesFromDump(std::string_view output);
 std::map<std::string, std::string> shortcutNamesFromList(std::string_view output);
 
-// Tests start every case without a cached list.
-void resetCacheForTesting();
+// Drops the cached list, whose shortcuts name keys by the layout they were
+// read with: after a layout switch, and for tests that start every case anew.
+void forgetCache();
 
 }  // namespace ServicesShortcuts

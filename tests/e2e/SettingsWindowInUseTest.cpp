@@ -15,6 +15,7 @@
 #include "e2e/Tarnwick.h"
 #include "kit/MenuView.h"
 #include "support/Process.h"
+#include "support/ServerKeymap.h"
 #include "support/StatusPanel.h"
 
 namespace {
@@ -86,6 +87,39 @@ TEST_F(SettingsWindowInUse, TypedShortcutsAreTakenRefusedAndCleared) {
     ASSERT_NE(key, std::string::npos) << settings;
     EXPECT_EQ(settings.find_first_not_of(" \t\n", key + 17), settings.find("<dict/>", key))
         << settings;
+}
+
+// Keys are named by what they type on the X server's keyboard: on a German
+// one the key in the US Y position types Z, and its shortcut is ⌃⌥⌘Z in the
+// log, the window and the status menu until the keyboard changes again.
+TEST_F(SettingsWindowInUse, ShortcutsAreNamedByTheServersKeymapAsItChanges) {
+    support::StatusPanel panel(tarnwick->pid());
+    ASSERT_TRUE(panel.waitForItem());
+    auto menuShortcut = [&] { return panel.entry("Auto-hide Menu Bar")->shortcut; };
+    support::ServerKeymap keymap;
+    keymap.setLayouts("de");
+    record("ctrl+alt+super+z");
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Hotkey set to ⌃⌥⌘Z\n")) << tarnwick->stderrText();
+    EXPECT_NE(stored().find("<integer>16</integer>"), std::string::npos) << stored();
+    EXPECT_EQ(menuShortcut(), (std::vector<std::string>{"Control", "Alt", "Super", "z"}));
+    support::xdotool({"key", "ctrl+alt+super+z"});
+    EXPECT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now on\n"));
+
+    auto recorderShowingZ = e2e::pixels(window, pixelRect(spots.recorder));
+    keymap.setLayouts("us");
+    EXPECT_TRUE(panel.waitUntil([&] {
+        return menuShortcut() == std::vector<std::string>{"Control", "Alt", "Super", "y"};
+    }));
+    settle();
+    EXPECT_NE(e2e::pixels(window, pixelRect(spots.recorder)), recorderShowingZ);
+
+    // A launch on a German keyboard.
+    keymap.setLayouts("de");
+    tarnwick->signal(SIGTERM);
+    EXPECT_EQ(tarnwick->wait(), 0);
+    tarnwick = e2e::launch(home.path());
+    EXPECT_TRUE(tarnwick->waitForStderr(", hotkey ⌃⌥⌘Z, 0 app rule(s)\n"))
+        << tarnwick->stderrText();
 }
 
 // The pop-up opens with the chosen style over the button; "Eye" is four

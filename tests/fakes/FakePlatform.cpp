@@ -12,9 +12,9 @@ FakePlatform::FakePlatform()
                windowServer, statusBar,     windowList,      globalEventMonitor} {
     keyboardLayout.useUS();
     platform::install(&platform);
-    // The character table is built once per process; each test starts anew.
-    KeyCodeName::resetCharacterTableForTesting();
-    ServicesShortcuts::resetCacheForTesting();
+    // The character table outlives a test's layout; each test starts anew.
+    KeyCodeName::layoutDidChange();
+    ServicesShortcuts::forgetCache();
 }
 
 FakePlatform::~FakePlatform() { platform::install(nullptr); }

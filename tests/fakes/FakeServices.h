@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/FakeRunLoop.h"
@@ -157,8 +158,14 @@ public:
     // The US layout's printable keys plus Return, Tab, Space, Delete, Escape.
     void useUS();
     void useNone() { keys.clear(); available = false; }
+    void setChangeHandler(ChangeHandler handler) override { changeHandler = std::move(handler); }
+    // What the desktop does after a switch; change `keys` first.
+    void announceChange() {
+        if (changeHandler) changeHandler();
+    }
     std::map<std::uint16_t, std::string> keys;
     bool available = true;
+    ChangeHandler changeHandler;
 };
 
 class FakeProcessInfo : public platform::ProcessInfo {

@@ -11,6 +11,7 @@
 
 #include "host/PropertyList.h"
 #include "support/Process.h"
+#include "support/ServerKeymap.h"
 
 namespace {
 
@@ -80,12 +81,16 @@ TEST_F(ToggleOnHostTest, AReadOnlyFolderIsLoggedAndNothingIsAnnounced) {
     EXPECT_EQ(heard, 0);
 }
 
-// Key names follow the layout the desktop uses.
+// Key names as the program gives them, with `layout` as the desktop's
+// configured layout and, unless `onDisplay`, no X server to ask.
 std::map<std::string, std::string> keyNames(const std::string& layout,
-                                            const std::vector<std::string>& codes) {
+                                            const std::vector<std::string>& codes,
+                                            bool onDisplay = false) {
     std::vector<std::string> argv{HOST_TEST_HELPER, "key-names"};
     argv.insert(argv.end(), codes.begin(), codes.end());
-    support::ChildProcess names(argv, {{"XKB_DEFAULT_LAYOUT", layout}});
+    std::map<std::string, std::string> environment{{"XKB_DEFAULT_LAYOUT", layout}};
+    if (!onDisplay) environment["DISPLAY"] = "";
+    support::ChildProcess names(argv, environment);
     EXPECT_EQ(names.wait(), 0);
     std::map<std::string, std::string> result;
     std::istringstream lines(names.stdoutText());
@@ -95,7 +100,7 @@ std::map<std::string, std::string> keyNames(const std::string& layout,
     return result;
 }
 
-TEST(KeyNamesOnHost, FollowTheDesktopLayout) {
+TEST(KeyNamesOnHost, FollowTheServersKeyboardElseTheDesktopLayout) {
     auto us = keyNames("us", {"0", "6", "96"});
     EXPECT_EQ(us["0"], "A");
     EXPECT_EQ(us["6"], "Z");
@@ -108,6 +113,13 @@ TEST(KeyNamesOnHost, FollowTheDesktopLayout) {
     EXPECT_EQ(fr["0"], "Q");
     EXPECT_EQ(fr["12"], "A");
     EXPECT_EQ(fr["96"], "F5");
+
+    if (!getenv("DISPLAY")) return;
+    support::ServerKeymap keymap;
+    keymap.setLayouts("de");
+    auto server = keyNames("fr", {"0", "16"}, true);
+    EXPECT_EQ(server["0"], "A");
+    EXPECT_EQ(server["16"], "Z");
 }
 
 // Launch at login through the controller, as the status menu will use it:

@@ -1,12 +1,18 @@
 #include "host/XkbKeyboardLayout.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdlib>
 
 #include "host/VirtualKeyCodes.h"
+#include "host/x11/X11Connection.h"
 #include "support/Process.h"
+#include "support/ServerKeymap.h"
+
+// After GoogleTest, whose names Xlib's macros (None, Bool) would replace.
+#include <X11/XKBlib.h>
 
 namespace {
 
@@ -106,6 +112,74 @@ TEST(KeyboardDefaults, EnvironmentThenFileThenUS) {
 
     ScopedEnvironment german("XKB_DEFAULT_LAYOUT", "de"), variant("XKB_DEFAULT_VARIANT", "neo");
     EXPECT_EQ(host::desktopLayoutNames(file), layout("de", "neo"));
+
+    // Without an X server the desktop's layout is what keys type.
+    ScopedEnvironment noDisplay("DISPLAY", nullptr), plainGerman("XKB_DEFAULT_VARIANT", nullptr);
+    host::X11Connection connection;
+    ASSERT_FALSE(connection.available());
+    XkbKeyboardLayout keyboard(connection);
+    EXPECT_EQ(keyboard.groupName(), "German");
+}
+
+class ServerKeyboardTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+        ASSERT_TRUE(connection.available());
+    }
+    void setServerLayout(const std::string& layouts) { serverKeymap.setLayouts(layouts); }
+    void lockGroup(unsigned group) {
+        XkbLockGroup(connection.display(), XkbUseCoreKbd, group);
+        connection.flush();
+    }
+    // Runs the main loop until key 16 types `text` or time is up; answers
+    // what it types then.
+    std::string keyYTypes(XkbKeyboardLayout& keyboard, const std::string& text) {
+        gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+        while (keyboard.characters(keyY) != text && g_get_monotonic_time() < deadline) {
+            if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+        }
+        return keyboard.characters(keyY).value_or("none");
+    }
+
+    static constexpr std::uint16_t keyY = 16;  // the key that types Y on a US keyboard
+    host::X11Connection connection;
+    support::ServerKeymap serverKeymap;
+};
+
+// Changes arrive in order: a call for a switch that renamed nothing would
+// come before the one the test waits for.
+TEST_F(ServerKeyboardTest, KeysAreReadFromTheServersKeymapAndGroupAsTheyChange) {
+    setServerLayout("de");
+    XkbKeyboardLayout keyboard(connection);
+    EXPECT_EQ(keyboard.groupName(), "German");
+    EXPECT_EQ(typed(keyboard, {keyY, 6, 41}), (Texts{"z", "y", "ö"}));
+    int changes = 0;
+    keyboard.setChangeHandler([&] { ++changes; });
+
+    setServerLayout("us");
+    EXPECT_EQ(keyYTypes(keyboard, "y"), "y");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(keyboard.groupName(), "English (US)");
+
+    // A second group renames nothing until it becomes the active one.
+    setServerLayout("us,de");
+    lockGroup(1);
+    EXPECT_EQ(keyYTypes(keyboard, "z"), "z");
+    EXPECT_EQ(changes, 2);
+    lockGroup(0);
+    EXPECT_EQ(keyYTypes(keyboard, "y"), "y");
+    EXPECT_EQ(changes, 3);
+
+    // A group that types no Latin letters leaves the last one that did.
+    setServerLayout("ru,de");
+    EXPECT_EQ(keyYTypes(keyboard, "z"), "z");
+    EXPECT_EQ(changes, 4);
+    lockGroup(1);
+    lockGroup(0);
+    setServerLayout("us");
+    EXPECT_EQ(keyYTypes(keyboard, "y"), "y");
+    EXPECT_EQ(changes, 5);
 }
 
 }  // namespace

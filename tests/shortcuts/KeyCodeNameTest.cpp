@@ -84,13 +84,13 @@ TEST_F(KeyCodeNameTest, CharacterTableRules) {
     }
 }
 
-TEST_F(KeyCodeNameTest, CharacterTableKeepsTheLayoutOfFirstUse) {
+TEST_F(KeyCodeNameTest, CharacterTableKeepsItsLayoutUntilToldOfAChange) {
     EXPECT_EQ(KeyCodeName::keyCode("z"), 6u);
     fake.keyboardLayout.keys[6] = "y";
     fake.keyboardLayout.keys[16] = "z";
     EXPECT_EQ(KeyCodeName::keyCode("z"), 6u);
     EXPECT_EQ(KeyCodeName::name(16), "Z");  // names follow the switch at once
-    KeyCodeName::resetCharacterTableForTesting();
+    KeyCodeName::layoutDidChange();
     EXPECT_EQ(KeyCodeName::keyCode("z"), 16u);
 }
 

@@ -197,6 +197,33 @@ TEST_F(SettingsWindowTest, AnInactiveShortcutStaysInTheRecorderWithItsReason) {
     EXPECT_EQ(settings.statusLabel().textColor(), kit::Color::systemRedColor());
 }
 
+// The key that types Y on a US layout types Z on a German one. After a
+// switch the window names it anew and tests it again, now against a
+// Services shortcut typed with Z; later log lines name it as it is then.
+TEST_F(SettingsWindowTest, ALayoutSwitchRenamesTheShortcutAndTestsItAgain) {
+    storeOwn("hotKey", HotKey{16, control | option | command}.dictionary());
+    fake.preferences.store(
+        "pbs", "NSServicesStatus",
+        platform::PropertyDictionary{{"JotterApp - Make Note - makeNote",
+                                      platform::PropertyDictionary{{"key_equivalent", "@~^z"}}}});
+    auto& settings = shown();
+    EXPECT_EQ(settings.recorder().displayText(), "⌃⌥⌘Y");
+    EXPECT_EQ(settings.statusLabel().text(), "Active.");
+
+    fake.keyboardLayout.keys[6] = "y";
+    fake.keyboardLayout.keys[16] = "z";
+    fake.keyboardLayout.announceChange();
+    EXPECT_EQ(settings.recorder().displayText(), "⌃⌥⌘Z");
+    EXPECT_EQ(settings.statusLabel().text(),
+              "Not active: Taken by the “Make Note” service. Change its shortcut there to use it "
+              "here.");
+
+    fake.keyboardLayout.useUS();
+    fake.keyboardLayout.announceChange();
+    EXPECT_EQ(settings.statusLabel().text(), "Active.");
+    EXPECT_EQ(lines().back(), "Hotkey ⌃⌥⌘Y is available again");
+}
+
 TEST_F(SettingsWindowTest, ShowingTheWindowEndsRecordingFirst) {
     auto& settings = shown();
     click(settings.recorder());

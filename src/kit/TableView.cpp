@@ -24,7 +24,6 @@ void TableView::addTableColumn(TableColumn column) {
     columns_.push_back(std::move(column));
     // New cells are needed, and the columns are fitted afresh.
     loaded_ = false;
-    slack_.reset();
     fittedWidth_ = 0;
 }
 
@@ -186,13 +185,9 @@ void TableView::resizeColumnsIfWidthChanged() {
     double width = bounds().width();
     if (width <= 0 || columns_.empty() || width == fittedWidth_) return;
     fittedWidth_ = width;
-    if (!slack_) {
-        slack_ = width - columnsWidth();
-        return;
-    }
     if (autoresizingStyle_ != ColumnAutoresizingStyle::firstColumnOnly) return;
     double others = columnsWidth() - columns_.front().width();
-    columns_.front().setWidth(width - *slack_ - others);
+    columns_.front().setWidth(width - others);
 }
 
 void TableView::placeCells() {

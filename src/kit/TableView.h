@@ -41,8 +41,8 @@ public:
 
 enum class ColumnAutoresizingStyle {
     none,
-    // When the table's width changes the first column takes the difference,
-    // never going below its minimum width.
+    // The first column takes whatever width the others leave, so the
+    // columns fill the table; never below its minimum width.
     firstColumnOnly,
 };
 
@@ -137,10 +137,8 @@ private:
     // The previous reload's cells, kept alive so that a control whose action
     // reloads the table does not vanish while its own code still runs.
     std::vector<std::unique_ptr<View>> retired_;
-    // The width the columns were last fitted to, and the room their first
-    // fitting left beside them, which later widths keep.
+    // The width the columns were last fitted to.
     double fittedWidth_ = 0;
-    std::optional<double> slack_;
 };
 
 }  // namespace kit

@@ -117,8 +117,9 @@ TEST_F(TableViewTest, CellsFillTheirColumnsInRowsOf24Points) {
     EXPECT_EQ(table->numberOfRows(), 10);
     EXPECT_EQ(rules.cellsMade, 20);
     EXPECT_EQ(table->frame().width(), 358);
-    EXPECT_EQ(table->viewAt(0, 2)->frame(), (Rect{3, 48, 194, 24}));
-    EXPECT_EQ(table->viewAt(1, 2)->frame(), (Rect{203, 48, 110, 24}));
+    // The first column takes the room the 116-point second one leaves.
+    EXPECT_EQ(table->viewAt(0, 2)->frame(), (Rect{3, 48, 236, 24}));
+    EXPECT_EQ(table->viewAt(1, 2)->frame(), (Rect{245, 48, 110, 24}));
     EXPECT_EQ(table->viewAt(0, 9)->identifier(), "Podcasts");
     EXPECT_EQ(table->viewAt(2, 0), nullptr);
     EXPECT_EQ(table->viewAt(0, 10), nullptr);
@@ -200,16 +201,24 @@ TEST_F(TableViewTest, ScrollingARowIntoViewMovesClicksWithIt) {
     EXPECT_EQ(scrollView->verticalScrollOffset(), 0);
 }
 
+// The columns fill the table: the first takes what the last leaves, down to
+// its minimum, and the last stays at the trailing edge.
 TEST_F(TableViewTest, OnlyTheFirstColumnFollowsTheWidthDownToItsMinimum) {
+    window.layoutIfNeeded();
+    auto fillsTheTable = [&] {
+        EXPECT_DOUBLE_EQ(table->tableColumns()[0].width() + 116, table->bounds().width());
+        EXPECT_DOUBLE_EQ(table->viewAt(1, 0)->frame().maxX(),
+                         table->bounds().width() - kit::TableView::cellInset);
+    };
+    fillsTheTable();
     resizeScrollView(400);
-    EXPECT_EQ(table->tableColumns()[0].width(), 240);
+    fillsTheTable();
     EXPECT_EQ(table->tableColumns()[1].width(), 116);
-    EXPECT_EQ(table->viewAt(1, 0)->frame().minX(), 243);
 
-    resizeScrollView(250);
+    resizeScrollView(200);
     EXPECT_EQ(table->tableColumns()[0].width(), 100);
     resizeScrollView(360);
-    EXPECT_EQ(table->tableColumns()[0].width(), 200);
+    fillsTheTable();
     clickRow(1, 300);
     EXPECT_EQ(rules.modeClicks, std::vector<int>{1});
 }

@@ -17,8 +17,7 @@ constexpr std::uint64_t control = ModifierFlags::control;
 constexpr std::uint64_t option = ModifierFlags::option;
 constexpr std::uint64_t command = ModifierFlags::command;
 
-// Bits of the system's modifier words.
-constexpr std::int64_t carbonFunctionKey = 0x20000;
+constexpr std::int64_t carbonFunctionKey = platform::CarbonModifiers::functionKey;
 constexpr std::int64_t noKeyCode = 0xFFFF;
 
 using Combination = std::pair<std::uint32_t, std::uint64_t>;
@@ -171,18 +170,19 @@ std::optional<std::string> owner(const HotKey& hotKey) {
     return std::string(genericDescription);
 }
 
-platform::PropertyArray factorySymbolicHotKeys(int majorVersion) {
-    platform::PropertyArray entries;
+std::vector<platform::NumberedSymbolicHotKey> factorySymbolicHotKeys(int majorVersion) {
+    std::vector<platform::NumberedSymbolicHotKey> entries;
     for (const auto& row : defaults()) {
         if (majorVersion < row.fromMajorVersion) continue;
         HotKey hotKey{row.keyCode, row.modifiers};
         std::int64_t modifiers = hotKey.carbonModifiers();
         if (isFunctionClass(row.keyCode)) modifiers |= carbonFunctionKey;
-        entries.emplace_back(platform::PropertyDictionary{
-            {Keys::enabled, true},
-            {Keys::code, static_cast<std::int64_t>(row.keyCode)},
-            {Keys::modifiers, modifiers},
-        });
+        entries.push_back({row.number,
+                           {
+                               {Keys::enabled, true},
+                               {Keys::code, static_cast<std::int64_t>(row.keyCode)},
+                               {Keys::modifiers, modifiers},
+                           }});
     }
     return entries;
 }

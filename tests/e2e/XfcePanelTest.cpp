@@ -375,6 +375,15 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     ASSERT_TRUE(shown(true));
     e2e::controlClick(*desktop, empty);
     EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 2)) << tarnwick->stderrText();
+
+    // A left-handed mouse: its left button is the logical right one.
+    press("ctrl+alt+super+m");
+    ASSERT_TRUE(shown(true));
+    desktop->run({"xmodmap", "-e", "pointer = 3 2 1"});
+    e2e::clickEach(*desktop, 3, {empty});
+    EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), 2) << tarnwick->stderrText();
+    e2e::clickEach(*desktop, 1, {empty});
+    EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 3)) << tarnwick->stderrText();
 }
 
 }  // namespace

@@ -386,4 +386,46 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 3)) << tarnwick->stderrText();
 }
 
+// Two monitors side by side on one wide screen, the right one primary. The
+// panel sits on the monitor that has the server's one output, so it moves
+// from one to the other with it. On either monitor its empty stretch
+// toggles, and the other monitor's bare top edge does not.
+TEST_F(XfcePanelTest, APanelOnEitherMonitorTogglesAlikeWhenTheRightOneIsPrimary) {
+    desktop.reset();  // for a wider one
+    desktop = std::make_unique<support::PrivateDesktop>(home.path(), 2560, 800);
+    ASSERT_TRUE(desktop->ready());
+    auto arrange = [&](bool outputOnTheLeft) {
+        desktop->run({"xrandr", "--setmonitor", "left", "1280/338x800/211+0+0",
+                      outputOnTheLeft ? "screen" : "none"});
+        desktop->run({"xrandr", "--setmonitor", "*right", "1280/338x800/211+1280+0",
+                      outputOnTheLeft ? "none" : "screen"});
+    };
+    arrange(false);
+    e2e::startAccessibilityBus(*desktop);
+    startXfce();
+    auto tarnwick = launch();
+
+    int toggles = 0;
+    for (int panelX : {1280, 0}) {
+        if (panelX == 0) {
+            desktop->run({"xrandr", "--delmonitor", "left", "--delmonitor", "right"});
+            arrange(true);
+            desktop->run({panelProgram, "--restart"});
+        }
+        std::optional<e2e::PanelWindow> top;
+        for (int attempt = 0; attempt < 100 && (!top || top->x != panelX); ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            top = e2e::topPanelWindow(desktop->display(), panelProgram);
+        }
+        ASSERT_TRUE(top && top->x == panelX);
+        int middle = top->y + top->height / 2;
+        e2e::rightClickEach(*desktop, {{2560 - panelX - 640, middle}});
+        EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), toggles) << "panel at " << panelX;
+        e2e::rightClickEach(*desktop, {{panelX + 640, middle}});
+        EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, ++toggles)) << "panel at " << panelX;
+        press("ctrl+alt+super+m");
+        ASSERT_TRUE(shown(true));
+    }
+}
+
 }  // namespace

@@ -30,11 +30,12 @@ bool isFunctionClass(std::uint32_t keyCode) {
 }
 
 std::uint64_t modifierSet(std::int64_t carbon) {
+    namespace Carbon = platform::CarbonModifiers;
     std::uint64_t set = 0;
-    if (carbon & 0x100) set |= command;
-    if (carbon & 0x800) set |= option;
-    if (carbon & 0x1000) set |= control;
-    if (carbon & 0x200) set |= shift;
+    if (carbon & Carbon::command) set |= command;
+    if (carbon & Carbon::option) set |= option;
+    if (carbon & Carbon::control) set |= control;
+    if (carbon & Carbon::shift) set |= shift;
     return set;
 }
 

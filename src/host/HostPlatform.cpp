@@ -97,7 +97,8 @@ X11Connection& HostPlatform::x11() {
     return facilities_->x11;
 }
 
-void HostPlatform::setFactorySymbolicHotKeys(platform::PropertyArray factorySet) {
+void HostPlatform::setFactorySymbolicHotKeys(
+    std::vector<platform::NumberedSymbolicHotKey> factorySet) {
     facilities_->symbolicHotKeys.setFactorySet(std::move(factorySet));
 }
 

@@ -4,6 +4,7 @@
 // platform::Platform. The entry point makes one and installs platform().
 
 #include <memory>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -31,7 +32,7 @@ public:
 
     // The system shortcuts a machine has before anyone changes them. They are
     // the modelled desktop's data, which the program's shortcut tables hold.
-    void setFactorySymbolicHotKeys(platform::PropertyArray factorySet);
+    void setFactorySymbolicHotKeys(std::vector<platform::NumberedSymbolicHotKey> factorySet);
 
 private:
     // Kept out of this header so the entry point sees no GLib or xkbcommon.

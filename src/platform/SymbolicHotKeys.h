@@ -3,6 +3,7 @@
 // The system's own keyboard shortcuts (those the desktop's keyboard settings
 // list), as the system reports them now.
 
+#include <cstdint>
 #include <optional>
 
 #include "platform/PropertyValue.h"
@@ -14,6 +15,14 @@ inline constexpr const char* enabled = "kHISymbolicHotKeyEnabled";      // boole
 inline constexpr const char* code = "kHISymbolicHotKeyCode";            // integer, virtual key code
 inline constexpr const char* modifiers = "kHISymbolicHotKeyModifiers";  // integer, Carbon bits
 }  // namespace SymbolicHotKeyKeys
+
+// One shortcut with the number the system knows it by; `entry` has the keys
+// above.
+struct NumberedSymbolicHotKey {
+    std::int64_t number = 0;
+    PropertyDictionary entry;
+    bool operator==(const NumberedSymbolicHotKey&) const = default;
+};
 
 class SymbolicHotKeys {
 public:

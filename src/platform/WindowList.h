@@ -23,7 +23,8 @@ struct ScreenRect {
 // Keys of a window-list entry.
 namespace WindowInfoKeys {
 inline constexpr const char* layer = "kCGWindowLayer";          // integer
-inline constexpr const char* bounds = "kCGWindowBounds";        // {X, Y, Width, Height}, top-left origin
+// {X, Y, Width, Height}: origin at the top left of the primary screen, y down
+inline constexpr const char* bounds = "kCGWindowBounds";
 inline constexpr const char* alpha = "kCGWindowAlpha";          // real
 inline constexpr const char* ownerName = "kCGWindowOwnerName";  // text
 }  // namespace WindowInfoKeys

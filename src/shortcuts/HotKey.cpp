@@ -10,14 +10,6 @@ namespace {
 constexpr const char* keyCodeKey = "keyCode";
 constexpr const char* modifiersKey = "modifiers";
 
-// The modifier bits global registration expects.
-namespace CarbonModifiers {
-constexpr std::uint32_t command = 0x100;
-constexpr std::uint32_t shift = 0x200;
-constexpr std::uint32_t option = 0x800;
-constexpr std::uint32_t control = 0x1000;
-}  // namespace CarbonModifiers
-
 std::optional<std::int64_t> integerEntry(const platform::PropertyDictionary& dictionary,
                                          const std::string& key) {
     const platform::PropertyValue* value = platform::find(dictionary, key);
@@ -37,12 +29,7 @@ std::string HotKey::modifierSymbols() const {
 }
 
 std::uint32_t HotKey::carbonModifiers() const {
-    std::uint32_t carbon = 0;
-    if (modifiers & ModifierFlags::command) carbon |= CarbonModifiers::command;
-    if (modifiers & ModifierFlags::option) carbon |= CarbonModifiers::option;
-    if (modifiers & ModifierFlags::control) carbon |= CarbonModifiers::control;
-    if (modifiers & ModifierFlags::shift) carbon |= CarbonModifiers::shift;
-    return carbon;
+    return platform::CarbonModifiers::fromModifierFlags(modifiers);
 }
 
 std::string HotKey::displayText() const {

@@ -17,8 +17,7 @@ constexpr std::uint64_t control = ModifierFlags::control;
 constexpr std::uint64_t option = ModifierFlags::option;
 constexpr std::uint64_t command = ModifierFlags::command;
 
-// Bits of the system's modifier words.
-constexpr std::int64_t carbonFunctionKey = 0x20000;
+constexpr std::int64_t carbonFunctionKey = platform::CarbonModifiers::functionKey;
 constexpr std::int64_t noKeyCode = 0xFFFF;
 
 using Combination = std::pair<std::uint32_t, std::uint64_t>;
@@ -31,11 +30,12 @@ bool isFunctionClass(std::uint32_t keyCode) {
 }
 
 std::uint64_t modifierSet(std::int64_t carbon) {
+    namespace Carbon = platform::CarbonModifiers;
     std::uint64_t set = 0;
-    if (carbon & 0x100) set |= command;
-    if (carbon & 0x800) set |= option;
-    if (carbon & 0x1000) set |= control;
-    if (carbon & 0x200) set |= shift;
+    if (carbon & Carbon::command) set |= command;
+    if (carbon & Carbon::option) set |= option;
+    if (carbon & Carbon::control) set |= control;
+    if (carbon & Carbon::shift) set |= shift;
     return set;
 }
 
@@ -171,18 +171,19 @@ std::optional<std::string> owner(const HotKey& hotKey) {
     return std::string(genericDescription);
 }
 
-platform::PropertyArray factorySymbolicHotKeys(int majorVersion) {
-    platform::PropertyArray entries;
+std::vector<platform::NumberedSymbolicHotKey> factorySymbolicHotKeys(int majorVersion) {
+    std::vector<platform::NumberedSymbolicHotKey> entries;
     for (const auto& row : defaults()) {
         if (majorVersion < row.fromMajorVersion) continue;
         HotKey hotKey{row.keyCode, row.modifiers};
         std::int64_t modifiers = hotKey.carbonModifiers();
         if (isFunctionClass(row.keyCode)) modifiers |= carbonFunctionKey;
-        entries.emplace_back(platform::PropertyDictionary{
-            {Keys::enabled, true},
-            {Keys::code, static_cast<std::int64_t>(row.keyCode)},
-            {Keys::modifiers, modifiers},
-        });
+        entries.push_back({row.number,
+                           {
+                               {Keys::enabled, true},
+                               {Keys::code, static_cast<std::int64_t>(row.keyCode)},
+                               {Keys::modifiers, modifiers},
+                           }});
     }
     return entries;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/PropertyValue.h"
+#include "platform/SymbolicHotKeys.h"
 #include "shortcuts/HotKey.h"
 
 namespace SystemShortcuts {
@@ -43,7 +44,8 @@ inline constexpr std::string_view genericDescription = "a macOS shortcut (System
 std::optional<std::string> owner(const HotKey& hotKey);
 
 // The list a machine reports before anyone changes a shortcut: every default
-// that the given system version has, enabled, in the system's answer form.
-platform::PropertyArray factorySymbolicHotKeys(int majorVersion);
+// that the given system version has, enabled, in the system's answer form,
+// each with its number.
+std::vector<platform::NumberedSymbolicHotKey> factorySymbolicHotKeys(int majorVersion);
 
 }  // namespace SystemShortcuts

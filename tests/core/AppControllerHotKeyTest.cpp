@@ -30,7 +30,7 @@ const std::string spotlightMessage =
 class AppControllerHotKeyTest : public fakes::ProgramTest {
 protected:
     AppControllerHotKeyTest() {
-        fake.symbolicHotKeys.answer = PropertyValue(SystemShortcuts::factorySymbolicHotKeys(26));
+        fake.symbolicHotKeys.answerWith(SystemShortcuts::factorySymbolicHotKeys(26));
     }
     AppController& launch() {
         auto& controller = ProgramTest::launch();

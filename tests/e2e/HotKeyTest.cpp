@@ -137,10 +137,18 @@ TEST_F(HotKeyTest, AServicesShortcutIsSkippedUnlessTheMachineIsToLookStandard) {
     EXPECT_NE(log.find("Chose default hotkey ⌃⌥⌘M\n"), std::string::npos) << log;
 }
 
-TEST_F(HotKeyTest, AStoredSystemShortcutIsNotActive) {
-    support::writeFile(preferences() + "/app.tarnwick.Tarnwick.plist",
-                       plist("<key>hotKey</key><dict><key>keyCode</key><integer>49</integer>"
-                             "<key>modifiers</key><integer>1048576</integer></dict>"));
+// The system's shortcuts are its factory set with the user's changes applied
+// one by one: switching the search field's shortcut off frees ⌘Space and
+// leaves every other system shortcut taken.
+TEST_F(HotKeyTest, AStoredSystemShortcutIsNotActiveUnlessTheUserSwitchedItOff) {
+    auto storeHotKey = [&](int keyCode, int modifiers) {
+        support::writeFile(
+            preferences() + "/app.tarnwick.Tarnwick.plist",
+            plist("<key>hotKey</key><dict><key>keyCode</key><integer>" + std::to_string(keyCode) +
+                  "</integer><key>modifiers</key><integer>" + std::to_string(modifiers) +
+                  "</integer></dict>"));
+    };
+    storeHotKey(49, 1048576);
     auto tarnwick = launch();
     auto log = quit(tarnwick);
     EXPECT_NE(log.find("error: Hotkey ⌘Space not active: Taken by macOS: Show Spotlight search. Disable it "
@@ -148,6 +156,22 @@ TEST_F(HotKeyTest, AStoredSystemShortcutIsNotActive) {
               std::string::npos)
         << log;
     EXPECT_NE(log.find("hotkey ⌘Space (inactive), 0 app rule(s)\n"), std::string::npos) << log;
+
+    support::writeFile(preferences() + "/com.apple.symbolichotkeys.plist",
+                       plist("<key>AppleSymbolicHotKeys</key><dict><key>64</key><dict>"
+                             "<key>enabled</key><false/></dict></dict>"));
+    tarnwick = launch();
+    log = quit(tarnwick);
+    EXPECT_NE(log.find("hotkey ⌘Space, 0 app rule(s)\n"), std::string::npos) << log;
+    storeHotKey(126, 262144);
+    tarnwick = launch();
+    log = quit(tarnwick);
+    EXPECT_NE(
+        log.find(
+            "error: Hotkey ⌃↑ not active: Taken by macOS: Mission Control. Disable it in System "
+            "Settings › Keyboard › Keyboard Shortcuts to use it here.\n"),
+        std::string::npos)
+        << log;
 }
 
 }  // namespace

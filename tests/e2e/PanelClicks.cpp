@@ -39,14 +39,20 @@ void rightClickTrayIcon(const support::PrivateDesktop& desktop) {
     pause();
 }
 
-void rightClickEach(const support::PrivateDesktop& desktop,
-                    const std::vector<std::pair<int, int>>& points) {
+void clickEach(const support::PrivateDesktop& desktop, int button,
+               const std::vector<std::pair<int, int>>& points) {
     for (auto [x, y] : points) {
-        desktop.run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "3"});
+        desktop.run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
+                     std::to_string(button)});
         pause();
         desktop.run({"xdotool", "key", "Escape"});
         pause();
     }
+}
+
+void rightClickEach(const support::PrivateDesktop& desktop,
+                    const std::vector<std::pair<int, int>>& points) {
+    clickEach(desktop, 3, points);
 }
 
 void controlClick(const support::PrivateDesktop& desktop, std::pair<int, int> point) {

@@ -30,7 +30,12 @@ OtherPrograms startOtherPrograms(const support::PrivateDesktop& desktop, bool tr
 // Right-clicks the middle of the embedded tray icon, then presses Escape.
 void rightClickTrayIcon(const support::PrivateDesktop& desktop);
 
-// Right-clicks each point, then presses Escape for the menu it opened.
+// Clicks each point with the physical button, then presses Escape for the
+// menu it may have opened.
+void clickEach(const support::PrivateDesktop& desktop, int button,
+               const std::vector<std::pair<int, int>>& points);
+
+// Right-clicks each point (button 3, as a right-handed mouse has it).
 void rightClickEach(const support::PrivateDesktop& desktop,
                     const std::vector<std::pair<int, int>>& points);
 

@@ -375,6 +375,61 @@ TEST_F(XfcePanelTest, OnlyThePanelsEmptyStretchTogglesOnARightClick) {
     ASSERT_TRUE(shown(true));
     e2e::controlClick(*desktop, empty);
     EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 2)) << tarnwick->stderrText();
+
+    // A left-handed mouse: its left button is the logical right one. The
+    // panel stays up while the pointer is on it, and clicks are handled in
+    // turn, so a toggle by the logical left click would come before the
+    // next right-click's.
+    desktop->run({"xmodmap", "-e", "pointer = 3 2 1"});
+    e2e::clickEach(*desktop, 1, {empty});
+    EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 3)) << tarnwick->stderrText();
+    e2e::clickEach(*desktop, 3, {empty});
+    e2e::clickEach(*desktop, 1, {empty});
+    EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, 4)) << tarnwick->stderrText();
+}
+
+// Two monitors side by side on one wide screen, the right one primary. The
+// panel sits on the monitor that has the server's one output, so it moves
+// from one to the other with it. On either monitor its empty stretch
+// toggles, and the other monitor's bare top edge does not.
+TEST_F(XfcePanelTest, APanelOnEitherMonitorTogglesAlikeWhenTheRightOneIsPrimary) {
+    desktop.reset();  // for a wider one
+    desktop = std::make_unique<support::PrivateDesktop>(home.path(), 2560, 800);
+    ASSERT_TRUE(desktop->ready());
+    auto arrange = [&](bool outputOnTheLeft) {
+        desktop->run({"xrandr", "--setmonitor", "left", "1280/338x800/211+0+0",
+                      outputOnTheLeft ? "screen" : "none"});
+        desktop->run({"xrandr", "--setmonitor", "*right", "1280/338x800/211+1280+0",
+                      outputOnTheLeft ? "none" : "screen"});
+    };
+    arrange(false);
+    e2e::startAccessibilityBus(*desktop);
+    startXfce();
+    auto tarnwick = launch();
+
+    // The panel's empty stretch toggles, the other monitor's bare top edge
+    // does not.
+    int toggles = 0;
+    auto rightClickAround = [&](int panelX) {
+        std::optional<e2e::PanelWindow> top;
+        for (int attempt = 0; attempt < 100 && (!top || top->x != panelX); ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            top = e2e::topPanelWindow(desktop->display(), panelProgram);
+        }
+        ASSERT_TRUE(top && top->x == panelX);
+        int middle = top->y + top->height / 2;
+        e2e::rightClickEach(*desktop, {{2560 - panelX - 640, middle}});
+        EXPECT_EQ(e2e::rightClickToggles(tarnwick->stderrText()), toggles) << "panel at " << panelX;
+        e2e::rightClickEach(*desktop, {{panelX + 640, middle}});
+        EXPECT_TRUE(e2e::waitForRightClickToggles(*tarnwick, ++toggles)) << "panel at " << panelX;
+    };
+    rightClickAround(1280);
+    press("ctrl+alt+super+m");  // the panel stays shown when it moves
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Toggled via hotkey: auto-hide is now off\n"));
+    desktop->run({"xrandr", "--delmonitor", "left", "--delmonitor", "right"});
+    arrange(true);
+    desktop->run({panelProgram, "--restart"});
+    rightClickAround(0);
 }
 
 }  // namespace

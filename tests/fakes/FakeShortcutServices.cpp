@@ -67,6 +67,13 @@ void FakeSymbolicHotKeys::add(std::int64_t keyCode, std::int64_t carbonModifiers
     answer = PropertyValue(std::move(list));
 }
 
+void FakeSymbolicHotKeys::answerWith(
+    const std::vector<platform::NumberedSymbolicHotKey>& shortcuts) {
+    PropertyArray list;
+    for (const auto& shortcut : shortcuts) list.emplace_back(shortcut.entry);
+    answer = PropertyValue(std::move(list));
+}
+
 ToolOutcome FakeToolRunner::run(const std::string& path, const std::vector<std::string>& arguments,
                                 double timeoutSeconds) {
     calls.push_back({path, arguments, timeoutSeconds});

@@ -60,6 +60,8 @@ public:
     }
     // Adds an entry to the list the system answers.
     void add(std::int64_t keyCode, std::int64_t carbonModifiers, bool enabled = true);
+    // The system answers these entries, in this order.
+    void answerWith(const std::vector<platform::NumberedSymbolicHotKey>& shortcuts);
 
     std::optional<platform::PropertyValue> answer = platform::PropertyValue(platform::PropertyArray{});
     int copies = 0;

@@ -13,6 +13,7 @@
 
 #include "host/x11/X11GlobalEventMonitor.h"
 #include "platform/ModifierFlags.h"
+#include "support/PrivateDesktop.h"
 #include "support/Process.h"
 
 // After GoogleTest, whose names Xlib's macros (None, Bool) would replace.
@@ -39,6 +40,22 @@ std::ostream& operator<<(std::ostream& out, const Press& press) {
 
 using Presses = std::vector<Press>;
 
+// Runs the main loop until `count` presses have arrived in `from` or
+// `seconds` are up; answers those that came.
+Presses take(Presses& from, std::size_t count, double seconds = 5) {
+    gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(seconds * G_USEC_PER_SEC);
+    while (from.size() < count && g_get_monotonic_time() < deadline) {
+        if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+    }
+    return std::exchange(from, {});
+}
+
+std::vector<int> typesOf(const Presses& presses) {
+    std::vector<int> types;
+    for (const auto& press : presses) types.push_back(press.type);
+    return types;
+}
+
 class X11GlobalEventMonitorTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -55,15 +72,6 @@ protected:
         });
         EXPECT_TRUE(id);
         return id.value_or(0);
-    }
-    // Runs the main loop until `count` presses have arrived in `from` or
-    // `seconds` are up; answers those that came.
-    static Presses take(Presses& from, std::size_t count, double seconds = 5) {
-        gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(seconds * G_USEC_PER_SEC);
-        while (from.size() < count && g_get_monotonic_time() < deadline) {
-            if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
-        }
-        return std::exchange(from, {});
     }
     double screenHeight() { return DisplayHeight(display(), DefaultScreen(display())); }
     Display* display() { return connection.display(); }
@@ -126,6 +134,31 @@ TEST_F(X11GlobalEventMonitorTest, APressOnAWindowOfThisProcessHasAWindow) {
     EXPECT_EQ(take(all, 1), (Presses{{1, 0, false, 400, screenHeight() - 400}}));
     XDestroyWindow(display(), own);
     XSync(display(), False);
+}
+
+// A left-handed mouse, on a server of its own so no other test's clicks are
+// swapped: the press of physical button 1 is a right-click, and the map is
+// followed while the monitor listens.
+TEST(X11GlobalEventMonitor, PressesAreTheLogicalButtonsOfThePointersMap) {
+    support::TemporaryDirectory home;
+    support::PrivateDesktop desktop(home.path());
+    ASSERT_TRUE(desktop.ready());
+    host::X11Connection connection(desktop.display());
+    host::X11GlobalEventMonitor monitor(connection);
+    Presses all;
+    ASSERT_TRUE(monitor.addGlobalMonitor(
+        GlobalMouseEvent::leftMouseDownMask | GlobalMouseEvent::rightMouseDownMask,
+        [&all](const GlobalMouseEvent& event) { all.push_back({event.type}); }));
+    desktop.run({"xdotool", "click", "1", "click", "3"});
+    EXPECT_EQ(typesOf(take(all, 2)), (std::vector<int>{1, 3}));
+
+    desktop.run({"xmodmap", "-e", "pointer = 3 2 1"});
+    desktop.run({"xdotool", "click", "1", "click", "3"});
+    EXPECT_EQ(typesOf(take(all, 2)), (std::vector<int>{3, 1}));
+    // A button switched off presses nothing.
+    desktop.run({"xmodmap", "-e", "pointer = 0 2 3"});
+    desktop.run({"xdotool", "click", "1", "click", "3"});
+    EXPECT_EQ(typesOf(take(all, 2, 0.5)), (std::vector<int>{3}));
 }
 
 TEST(X11GlobalEventMonitor, WithoutADisplayNothingIsInstalled) {

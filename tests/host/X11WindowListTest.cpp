@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/x11/X11WindowList.h"
+#include "support/PrivateDesktop.h"
 #include "support/Process.h"
 
 // After GoogleTest, whose names Xlib's macros (None, Bool) would replace.
@@ -55,6 +56,23 @@ Entry entryFrom(const platform::PropertyDictionary& dictionary) {
     return entry;
 }
 
+// The helper's entries, front to back; other tests' windows are left out.
+std::vector<Entry> helperWindowsIn(host::X11WindowList& windowList) {
+    static const std::set<std::string> owners{"WindowServer", "TarnwickPanel", "TarnwickHelper",
+                                              "TarnwickPopup"};
+    auto info = windowList.copyWindowInfo();
+    EXPECT_TRUE(info && info->array());
+    std::vector<Entry> entries;
+    if (!info || !info->array()) return entries;
+    for (const auto& value : *info->array()) {
+        auto* dictionary = value.dictionary();
+        if (!dictionary) continue;
+        Entry entry = entryFrom(*dictionary);
+        if (owners.count(entry.owner)) entries.push_back(entry);
+    }
+    return entries;
+}
+
 class X11WindowListTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -74,22 +92,7 @@ protected:
         XSync(display(), False);
     }
 
-    // The helper's entries, front to back; other tests' windows are left out.
-    std::vector<Entry> helperWindows() {
-        static const std::set<std::string> owners{"WindowServer", "TarnwickPanel", "TarnwickHelper",
-                                                  "TarnwickPopup"};
-        auto info = windowList.copyWindowInfo();
-        EXPECT_TRUE(info && info->array());
-        std::vector<Entry> entries;
-        if (!info || !info->array()) return entries;
-        for (const auto& value : *info->array()) {
-            auto* dictionary = value.dictionary();
-            if (!dictionary) continue;
-            Entry entry = entryFrom(*dictionary);
-            if (owners.count(entry.owner)) entries.push_back(entry);
-        }
-        return entries;
-    }
+    std::vector<Entry> helperWindows() { return helperWindowsIn(windowList); }
     Display* display() { return connection.display(); }
     double screenWidth() { return DisplayWidth(display(), DefaultScreen(display())); }
     double screenHeight() { return DisplayHeight(display(), DefaultScreen(display())); }
@@ -142,6 +145,28 @@ TEST_F(X11WindowListTest, TheScreenHasItsOriginAtTheBottomLeftAndLevelsAreTheDes
               (std::vector<platform::ScreenRect>{{0, 0, screenWidth(), screenHeight()}}));
     EXPECT_EQ(windowList.windowLevel(platform::WindowLevelKey::mainMenu), 24);
     EXPECT_EQ(windowList.windowLevel(platform::WindowLevelKey::cursor), 2000);
+}
+
+// On a server of its own, so no other test sees its monitors: the primary
+// monitor right of another. Screens and windows alike count from the
+// primary's corner, as the click point does.
+TEST(X11WindowList, ScreensAndWindowsArePlacedFromThePrimaryMonitorWhereverItIs) {
+    support::TemporaryDirectory home;
+    support::PrivateDesktop desktop(home.path());
+    ASSERT_TRUE(desktop.ready());
+    desktop.run({"xrandr", "--setmonitor", "left", "640/169x800/211+0+0", "none"});
+    desktop.run({"xrandr", "--setmonitor", "*right", "640/169x800/211+640+0", "screen"});
+    auto helper = desktop.start({HOST_TEST_HELPER, "window-stack"});
+    ASSERT_TRUE(helper->waitForStdout("ready"));
+    host::X11Connection connection(desktop.display());
+    host::X11WindowList windowList(connection);
+    EXPECT_EQ(windowList.screens(),
+              (std::vector<platform::ScreenRect>{{0, 0, 640, 800}, {-640, 0, 640, 800}}));
+    // The bar spans both monitors from the left one's top edge.
+    EXPECT_EQ(helperWindowsIn(windowList),
+              (std::vector<Entry>{{"TarnwickPopup", 101, -440, 0, 150, 20, 1},
+                                  {"TarnwickHelper", 0, -340, 300, 400, 250, 0.5},
+                                  {"WindowServer", 24, -640, 0, 1280, 24, 1}}));
 }
 
 TEST(X11WindowList, WithoutADisplayThereAreNoScreensAndNoList) {

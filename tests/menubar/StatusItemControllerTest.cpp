@@ -195,8 +195,7 @@ TEST_F(StatusItemControllerTest, TheActiveShortcutShowsOnAutoHideMenuBar) {
 
 TEST_F(StatusItemControllerTest, AnInactiveShortcutIsNotShown) {
     // ⌘Space belongs to the system.
-    fake.symbolicHotKeys.answer =
-        platform::PropertyValue(SystemShortcuts::factorySymbolicHotKeys(26));
+    fake.symbolicHotKeys.answerWith(SystemShortcuts::factorySymbolicHotKeys(26));
     fake.preferences.store(FakePlatform::appDomain, "hotKey",
                            platform::PropertyDictionary{{"keyCode", 49}, {"modifiers", 1048576}});
     auto& controller = launch();

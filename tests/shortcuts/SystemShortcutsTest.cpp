@@ -21,7 +21,7 @@ protected:
         return SystemShortcuts::owner({keyCode, modifiers});
     }
     void useFactorySet() {
-        fake.symbolicHotKeys.answer = PropertyValue(SystemShortcuts::factorySymbolicHotKeys(26));
+        fake.symbolicHotKeys.answerWith(SystemShortcuts::factorySymbolicHotKeys(26));
     }
 };
 

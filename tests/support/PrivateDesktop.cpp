@@ -16,12 +16,14 @@ std::string firstLine(const std::string& text) {
 
 }  // namespace
 
-PrivateDesktop::PrivateDesktop(std::string home) : home_(std::move(home)) {
+PrivateDesktop::PrivateDesktop(std::string home, int width, int height) : home_(std::move(home)) {
     std::filesystem::create_directories(configHome());
     // The server picks a free display and tells its number on this pipe;
     // -noreset keeps it (and its keymap) when the last client leaves.
-    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
+    server_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0",
+                                 std::to_string(width) + "x" + std::to_string(height) + "x24",
+                                 "-nolisten", "tcp", "-noreset"});
     if (server_->waitForStdout("\n")) display_ = ":" + firstLine(server_->stdoutText());
     // The bus hands its own environment to the services it starts.
     bus_ = std::make_unique<ChildProcess>(

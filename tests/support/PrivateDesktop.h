@@ -17,8 +17,8 @@ class PrivateDesktop {
 public:
     // Settings live under `home`: HOME is `home`, XDG_CONFIG_HOME
     // `home`/config, for every program started here, services the bus
-    // starts on demand (xfconfd) included.
-    explicit PrivateDesktop(std::string home);
+    // starts on demand (xfconfd) included. The screen is `width`x`height`.
+    explicit PrivateDesktop(std::string home, int width = 1280, int height = 800);
     ~PrivateDesktop();
     PrivateDesktop(const PrivateDesktop&) = delete;
     PrivateDesktop& operator=(const PrivateDesktop&) = delete;

@@ -49,7 +49,7 @@ std::string symbolOf(const kit::ImageView& view) {
 class SettingsWindowTest : public fakes::ProgramTest {
 protected:
     SettingsWindowTest() {
-        fake.symbolicHotKeys.answer = PropertyValue(SystemShortcuts::factorySymbolicHotKeys(26));
+        fake.symbolicHotKeys.answerWith(SystemShortcuts::factorySymbolicHotKeys(26));
     }
     AppController& launch(bool firstLaunch = false) {
         if (!firstLaunch) storeOwn("didShowSettingsOnFirstLaunch", true);

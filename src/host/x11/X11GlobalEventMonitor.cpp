@@ -141,6 +141,7 @@ void X11GlobalEventMonitor::startListening() {
     XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
     XISelectEvents(connection_.display(), connection_.rootWindow(), &mask, 1);
     connection_.flush();
+    buttonMap_ = std::make_unique<X11PointerButtonMap>(connection_);
     listener_ = connection_.addEventListener([this](const XEvent& event) { onEvent(event); });
 }
 
@@ -151,6 +152,7 @@ void X11GlobalEventMonitor::stopListening() {
     connection_.flush();
     connection_.removeEventListener(listener_);
     listener_ = 0;
+    buttonMap_.reset();
 }
 
 void X11GlobalEventMonitor::onEvent(const XEvent& event) {
@@ -162,16 +164,16 @@ void X11GlobalEventMonitor::onEvent(const XEvent& event) {
     XGenericEventCookie cookie = received;
     Display* display = connection_.display();
     if (!XGetEventData(display, &cookie)) return;
-    int button = static_cast<const XIRawEvent*>(cookie.data)->detail;
+    int physicalButton = static_cast<const XIRawEvent*>(cookie.data)->detail;
     XFreeEventData(display, &cookie);
-    onButtonPress(button);
+    onButtonPress(buttonMap_->logicalButton(physicalButton));
 }
 
 // Raw events carry neither position nor modifiers, so both are read from the
 // pointer now; on a main loop that is not busy that is at once, while the
 // keys and the pointer are still as they were at the press.
-void X11GlobalEventMonitor::onButtonPress(int button) {
-    auto type = eventType(button);
+void X11GlobalEventMonitor::onButtonPress(int logicalButton) {
+    auto type = eventType(logicalButton);
     if (!type) return;
     Display* display = connection_.display();
     auto pointer = queryPointer(display, connection_.rootWindow());

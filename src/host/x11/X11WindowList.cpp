@@ -141,9 +141,13 @@ struct Entry {
     std::string application;  // the owner before a menu bar is named after the window server
 };
 
-PropertyValue entryValue(const Entry& entry) {
+// The window list counts from the primary monitor's top-left corner, as the
+// click point does, wherever that monitor lies in the root window.
+PropertyValue entryValue(const Entry& entry, const RootRect& primary) {
+    RootRect bounds{entry.bounds.x - primary.x, entry.bounds.y - primary.y, entry.bounds.width,
+                    entry.bounds.height};
     return PropertyDictionary{{Keys::layer, entry.level},
-                              {Keys::bounds, boundsValue(entry.bounds)},
+                              {Keys::bounds, boundsValue(bounds)},
                               {Keys::alpha, entry.alpha},
                               {Keys::ownerName, entry.owner}};
 }
@@ -255,6 +259,7 @@ std::optional<PropertyValue> X11WindowList::copyWindowInfo() {
     if (!display) return std::nullopt;
     Window root = connection_.rootWindow();
     auto monitors = monitorsInRoot(connection_);
+    const RootRect primary = monitors.front();
     auto pointer = pointerInRoot(display, root);
     std::vector<Window> windows = windowsBottomToTop(display, root);
     PropertyArray entries;
@@ -265,10 +270,10 @@ std::optional<PropertyValue> X11WindowList::copyWindowInfo() {
         if (!entry || trap.sync() != 0) continue;
         bool underPointer = pointer && contains(entry->bounds, *pointer);
         if (entry->owner == menuBarOwner && underPointer &&
-            !lookInto(*window, *pointer, entry->application, entries)) {
+            !lookInto(*window, *pointer, entry->application, primary, entries)) {
             entry->owner = entry->application;
         }
-        entries.push_back(entryValue(*entry));
+        entries.push_back(entryValue(*entry, primary));
     }
     return PropertyValue(std::move(entries));
 }
@@ -277,7 +282,8 @@ std::optional<PropertyValue> X11WindowList::copyWindowInfo() {
 // goes in front of it as a status item; a panel that cannot tell its items
 // from its background is not taken for the menu bar: false then.
 bool X11WindowList::lookInto(unsigned long window, const RootRect& pointer,
-                             const std::string& application, PropertyArray& entries) {
+                             const std::string& application, const RootRect& primary,
+                             PropertyArray& entries) {
     auto owner = x11WindowOwner(connection_.display(), window);
     int pid = owner && owner->processIdentifier ? *owner->processIdentifier : 0;
     PanelSpot spot =
@@ -287,11 +293,11 @@ bool X11WindowList::lookInto(unsigned long window, const RootRect& pointer,
         case PanelSpot::Kind::background:
             if (auto icon = embeddedWindowAt(connection_.display(), connection_.rootWindow(),
                                              window, pointer)) {
-                entries.push_back(entryValue({statusLevel, *icon, 1.0, application, {}}));
+                entries.push_back(entryValue({statusLevel, *icon, 1.0, application, {}}, primary));
             }
             return true;
         case PanelSpot::Kind::item:
-            entries.push_back(entryValue({statusLevel, spot.item, 1.0, application, {}}));
+            entries.push_back(entryValue({statusLevel, spot.item, 1.0, application, {}}, primary));
             return true;
         case PanelSpot::Kind::unknown:
             break;

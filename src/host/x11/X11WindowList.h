@@ -44,7 +44,7 @@ public:
 
 private:
     bool lookInto(unsigned long window, const RootRect& pointer, const std::string& application,
-                  platform::PropertyArray& entries);
+                  const RootRect& primary, platform::PropertyArray& entries);
     void noteOnce(int pid, const std::string& application, const std::string& reason);
 
     X11Connection& connection_;

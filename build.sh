@@ -15,7 +15,7 @@ PACKAGES=(
   libcairo2-dev libpango1.0-dev fonts-inter libx11-dev libx11-xcb-dev libxi-dev libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  dbus xvfb xauth xdotool x11-xkb-utils
+  dbus xvfb xauth xdotool x11-xkb-utils xterm
   xfce4-panel xfconf xfwm4 lxqt-panel lxqt-session lxqt-themes openbox at-spi2-core
 )
 

@@ -3,6 +3,7 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -37,10 +38,39 @@ std::string identifierOf(GDesktopAppInfo* entry) {
     return id;
 }
 
+std::optional<std::string> fileOf(GDesktopAppInfo* entry) {
+    const char* file = g_desktop_app_info_get_filename(entry);
+    if (!file || !*file) return std::nullopt;
+    return file;
+}
+
 std::optional<ApplicationIdentity> identityOf(GDesktopAppInfo* entry) {
     auto id = identifierOf(entry);
     if (id.empty()) return std::nullopt;
-    return ApplicationIdentity{id, text(g_app_info_get_name(G_APP_INFO(entry))), std::nullopt};
+    return ApplicationIdentity{id, text(g_app_info_get_name(G_APP_INFO(entry))), fileOf(entry)};
+}
+
+std::vector<std::string> dataFolders() {
+    std::vector<std::string> folders{text(g_get_user_data_dir())};
+    for (const gchar* const* folder = g_get_system_data_dirs(); folder && *folder; ++folder)
+        folders.emplace_back(*folder);
+    return folders;
+}
+
+// The desktop file id the desktop gives the entry file at `path`, without
+// ".desktop".
+std::string desktopFileId(const std::string& path) {
+    std::string id = std::filesystem::path(path).filename().string();
+    for (const auto& folder : dataFolders()) {
+        auto applications = (std::filesystem::path(folder) / "applications").string() + "/";
+        if (folder.empty() || !path.starts_with(applications)) continue;
+        id = path.substr(applications.size());
+        std::replace(id.begin(), id.end(), '/', '-');
+        break;
+    }
+    constexpr std::string_view suffix = ".desktop";
+    if (id.ends_with(suffix)) id.resize(id.size() - suffix.size());
+    return id;
 }
 
 // The first installed entry the test accepts, in GIO's order of entries.
@@ -156,6 +186,15 @@ std::optional<ApplicationIdentity> desktopEntryWithIdentifier(const std::string&
     DesktopEntry entry(g_desktop_app_info_new((identifier + ".desktop").c_str()));
     if (!entry) return std::nullopt;
     return identityOf(entry.get());
+}
+
+std::optional<ApplicationIdentity> desktopEntryAt(const std::string& path) {
+    if (!path.ends_with(".desktop")) return std::nullopt;
+    DesktopEntry entry(g_desktop_app_info_new_from_filename(path.c_str()));
+    if (!entry) return std::nullopt;
+    auto id = desktopFileId(path);
+    if (id.empty()) return std::nullopt;
+    return ApplicationIdentity{id, text(g_app_info_get_name(G_APP_INFO(entry.get()))), path};
 }
 
 std::optional<std::string> desktopEntryPath(const std::string& identifier) {

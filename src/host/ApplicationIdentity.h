@@ -12,7 +12,7 @@ namespace host {
 struct ApplicationIdentity {
     std::string bundleIdentifier;  // the bundle's, or the desktop entry's ID without ".desktop"
     std::string name;              // CFBundleName, or the entry's Name
-    std::optional<std::string> bundlePath;  // the .app folder; absent for a desktop entry
+    std::optional<std::string> bundlePath;  // the .app folder, or the desktop entry's file
     bool operator==(const ApplicationIdentity&) const = default;
 };
 
@@ -30,6 +30,11 @@ std::optional<ApplicationIdentity> desktopEntryIdentity(const std::string& windo
 
 // The desktop entry `<id>.desktop`, absent when none is installed.
 std::optional<ApplicationIdentity> desktopEntryWithIdentifier(const std::string& identifier);
+
+// The desktop entry in the file at `path`, identified by its desktop file id
+// (its path below a data folder's applications/, "/" read as "-"; outside
+// those folders, its file name); absent when the file is no valid entry.
+std::optional<ApplicationIdentity> desktopEntryAt(const std::string& path);
 
 // Where the program of the desktop entry `<id>.desktop` lies: its executable
 // found in PATH, else the entry file itself.

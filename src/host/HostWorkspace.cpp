@@ -41,7 +41,7 @@ std::string homeFolder() {
     return user && user->pw_dir ? user->pw_dir : "";
 }
 
-std::vector<fs::path> applicationFolders() {
+std::vector<fs::path> bundleFolders() {
     std::vector<fs::path> folders;
     if (auto home = homeFolder(); !home.empty()) folders.push_back(fs::path(home) / "Applications");
     folders.push_back("/Applications");
@@ -127,10 +127,14 @@ std::string environment(const char* name, const std::string& fallback) {
     return value && *value ? value : fallback;
 }
 
+std::string dataHomeFolder() {
+    auto home = homeFolder();
+    return environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share");
+}
+
 std::vector<fs::path> iconFolders() {
     std::vector<fs::path> folders;
-    auto home = homeFolder();
-    auto dataHome = environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share");
+    auto dataHome = dataHomeFolder();
     if (!dataHome.empty()) folders.push_back(fs::path(dataHome) / "icons");
     std::string dataDirs = environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
     for (std::size_t start = 0; start <= dataDirs.size();) {
@@ -206,6 +210,7 @@ std::optional<RunningApplication> HostWorkspace::applicationOfWindow(unsigned lo
         if (identity) {
             application.bundleIdentifier = identity->bundleIdentifier;
             application.localizedName = nonEmpty(identity->name);
+            application.bundlePath = identity->bundlePath;
         }
     }
     if (!application.localizedName) application.localizedName = nonEmpty(owner->windowClass);
@@ -279,7 +284,7 @@ std::vector<RunningApplication> HostWorkspace::runningApplications(
 
 std::optional<std::string> HostWorkspace::applicationPath(const std::string& bundleIdentifier) {
     if (bundleIdentifier.empty()) return std::nullopt;
-    for (const auto& folder : applicationFolders()) {
+    for (const auto& folder : bundleFolders()) {
         if (auto bundle = findBundle(folder, bundleIdentifier, 1)) return bundle->string();
     }
     return desktopEntryPath(bundleIdentifier);
@@ -296,6 +301,7 @@ std::optional<std::string> HostWorkspace::applicationIconFile(const std::string&
 
 std::optional<std::string> HostWorkspace::bundleIdentifier(const std::string& path) {
     if (path.empty()) return std::nullopt;
+    if (auto entry = desktopEntryAt(path)) return entry->bundleIdentifier;
     auto identifier = bundleIdentifierAt(path);
     if (!identifier || identifier->empty()) return std::nullopt;
     return identifier;
@@ -322,7 +328,27 @@ bool HostWorkspace::openURL(const std::string& url) {
     return false;
 }
 
+std::vector<std::string> HostWorkspace::applicationExtensions() {
+    return {"app", "desktop"};
+}
+
+std::vector<std::string> HostWorkspace::applicationFolders() {
+    std::vector<fs::path> candidates{"/usr/share/applications"};
+    auto dataHome = dataHomeFolder();
+    if (!dataHome.empty()) candidates.push_back(fs::path(dataHome) / "applications");
+    auto bundles = bundleFolders();
+    candidates.insert(candidates.end(), bundles.begin(), bundles.end());
+    std::vector<std::string> folders;
+    std::error_code error;
+    for (const auto& candidate : candidates) {
+        if (fs::is_directory(candidate, error)) folders.push_back(candidate.string());
+    }
+    return folders;
+}
+
 std::string HostWorkspace::displayName(const std::string& path) {
+    // A file manager shows a launcher by its Name.
+    if (auto entry = desktopEntryAt(path); entry && !entry->name.empty()) return entry->name;
     GFile* file = g_file_new_for_path(path.c_str());
     GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME,
                                         G_FILE_QUERY_INFO_NONE, nullptr, nullptr);

@@ -58,9 +58,15 @@ public:
     // desktop entry, its Icon= file, or the named icon from the hicolor
     // theme's apps folders or /usr/share/pixmaps. PNG files only.
     std::optional<std::string> applicationIconFile(const std::string& applicationPath) override;
-    // CFBundleIdentifier of the folder's Contents/Info.plist.
+    // CFBundleIdentifier of the folder's Contents/Info.plist; for a desktop
+    // entry file, its desktop file id without ".desktop".
     std::optional<std::string> bundleIdentifier(const std::string& path) override;
-    // GIO's display name of the file, else the last path component.
+    // Bundles and desktop entries.
+    std::vector<std::string> applicationExtensions() override;
+    // The system's and the user's desktop entries, then the bundle folders.
+    std::vector<std::string> applicationFolders() override;
+    // A desktop entry's Name; else GIO's display name of the file, else the
+    // last path component.
     std::string displayName(const std::string& path) override;
 
     // GIO's default handler for the address's scheme; false when none starts.

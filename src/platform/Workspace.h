@@ -19,6 +19,8 @@ struct RunningApplication {
     int processIdentifier = 0;
     std::optional<std::string> bundleIdentifier;
     std::optional<std::string> localizedName;
+    // Where the application is installed: its bundle, or the desktop entry
+    // that names it on desktops that have them.
     std::optional<std::string> bundlePath;
     std::optional<std::string> executablePath;
     ActivationPolicy activationPolicy = ActivationPolicy::regular;
@@ -51,8 +53,15 @@ public:
     // absent when it has none the program can read.
     virtual std::optional<std::string> applicationIconFile(const std::string& applicationPath) = 0;
     // The identifier of the bundle at `path`, when `path` opens as a bundle
-    // that has one.
+    // that has one; on desktops with desktop entries, also the id of the
+    // entry at `path`.
     virtual std::optional<std::string> bundleIdentifier(const std::string& path) = 0;
+    // The path extensions (without the dot) that mark an application on this
+    // desktop, the bundle's "app" first.
+    virtual std::vector<std::string> applicationExtensions() = 0;
+    // The folders applications are installed in, where people look first
+    // first; only those that exist.
+    virtual std::vector<std::string> applicationFolders() = 0;
 
     // The name a file manager shows for the file or folder at `path`.
     virtual std::string displayName(const std::string& path) = 0;

@@ -55,10 +55,31 @@ private:
     kit::Label* name_ = nullptr;
 };
 
-// Application bundles only: a folder whose name ends in ".app".
+// A bundle ending in ".app", or whatever else this desktop installs as an
+// application (desktop entries, on Linux).
 bool hasApplicationExtension(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return std::filesystem::path(path).extension() == ".app";
+    auto extension = std::filesystem::path(path).extension().string();
+    if (extension.empty()) return false;
+    auto known = platform::current().workspace.applicationExtensions();
+    return std::find(known.begin(), known.end(), extension.substr(1)) != known.end();
+}
+
+// ".app", ".app or .desktop", ".app, .desktop or .x".
+std::string extensionList() {
+    auto extensions = platform::current().workspace.applicationExtensions();
+    std::string list;
+    for (std::size_t index = 0; index < extensions.size(); ++index) {
+        if (index > 0) list += index + 1 == extensions.size() ? " or " : ", ";
+        list += "." + extensions[index];
+    }
+    return list;
+}
+
+// Where the panel starts: the first folder applications are installed in.
+std::string applicationsFolder() {
+    auto folders = platform::current().workspace.applicationFolders();
+    return folders.empty() ? "/Applications" : folders.front();
 }
 
 std::string removingOccurrences(std::string text, const std::string& part) {
@@ -345,8 +366,9 @@ void AppRulesView::chooseApplication() {
     panel.setDelegate(this);
     panel.setTreatsFilePackagesAsDirectories(true);
     panel.setCanChooseDirectories(true);
-    panel.setCanChooseFiles(false);
-    panel.setDirectoryURL("/Applications");
+    // Every kind of application but the bundle is a file.
+    panel.setCanChooseFiles(platform::current().workspace.applicationExtensions().size() > 1);
+    panel.setDirectoryURL(applicationsFolder());
     panel.setMessage("Choose an app to add a menu bar rule for");
     panel.setPrompt("Add Rule");
     kit::Application::shared().activateIgnoringOtherApps();
@@ -366,7 +388,7 @@ void AppRulesView::chooseApplication() {
 std::optional<kit::PanelError> AppRulesView::validate(kit::OpenPanel&, const std::string& path) {
     if (hasApplicationExtension(path) && platform::current().workspace.bundleIdentifier(path))
         return std::nullopt;
-    return kit::PanelError{
-        "That isn't an application.",
-        "Choose an item ending in .app (you can open a bundle to find apps nested inside it)."};
+    return kit::PanelError{"That isn't an application.",
+                           "Choose an item ending in " + extensionList() +
+                               " (you can open a bundle to find apps nested inside it)."};
 }

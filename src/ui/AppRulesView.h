@@ -56,7 +56,8 @@ public:
     std::unique_ptr<kit::View> viewFor(kit::TableView& tableView, const kit::TableColumn& column,
                                        int row) override;
     void selectionDidChange(kit::TableView& tableView) override;
-    // Accepts an `.app` that opens as a bundle with an identifier.
+    // Accepts an application (an `.app`, or what else the desktop installs as
+    // one) that has an identifier.
     std::optional<kit::PanelError> validate(kit::OpenPanel& panel,
                                             const std::string& path) override;
 

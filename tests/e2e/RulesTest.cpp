@@ -2,14 +2,14 @@
 // in front (a stand-in window manager says which), and the menu bar setting
 // follows the one with a rule.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <filesystem>
 
-#include "support/Bundles.h"
 #include "Tarnwick.h"
+#include "support/Bundles.h"
 #include "support/Process.h"
 
 namespace {
@@ -93,6 +93,26 @@ TEST_F(RulesTest, AKilledRunIsRepairedAtTheNextLaunch) {
     EXPECT_NE(globalFile().find("<false/>"), std::string::npos);
     next->signal(SIGTERM);
     EXPECT_EQ(next->wait(), 0);
+}
+
+// A desktop application without a bundle is known by its desktop entry, with
+// the id and name the settings window's open panel gives it.
+TEST_F(RulesTest, ARuleForADesktopEntryFollowsItsWindows) {
+    const std::string entry = "/usr/share/applications/debian-xterm.desktop";
+    if (!std::filesystem::exists(entry)) GTEST_SKIP() << "needs xterm";
+    support::writeFile(
+        preferences() + "/app.tarnwick.Tarnwick.plist",
+        plist("<key>appRules</key><array><dict><key>bundleID</key><string>debian-xterm</string>"
+              "<key>name</key><string>XTerm</string><key>autoHide</key><true/></dict></array>"));
+    auto tarnwick = launch();
+    support::ChildProcess xterm({"xterm", "-class", "XTerm"});
+    auto found = support::run({"xdotool", "search", "--sync", "--limit", "1", "--class", "XTerm"});
+    ASSERT_FALSE(found.empty());
+    support::run({HOST_TEST_HELPER, "activate", found.substr(0, found.find('\n'))});
+    ASSERT_TRUE(tarnwick->waitForStderr("default: Rule: auto-hide on (XTerm)\n"))
+        << tarnwick->stderrText();
+    tarnwick->signal(SIGTERM);
+    EXPECT_EQ(tarnwick->wait(), 0);
 }
 
 }  // namespace

@@ -103,6 +103,8 @@ public:
     std::optional<std::string> applicationPath(const std::string& bundleIdentifier) override;
     std::optional<std::string> applicationIconFile(const std::string& applicationPath) override;
     std::optional<std::string> bundleIdentifier(const std::string& path) override;
+    std::vector<std::string> applicationExtensions() override { return extensions; }
+    std::vector<std::string> applicationFolders() override { return folders; }
     std::string displayName(const std::string& path) override;
     bool openURL(const std::string& url) override;
     platform::ObserverId observeActivations(ActivationHandler handler) override;
@@ -120,7 +122,9 @@ public:
     std::map<std::string, std::string> installed;  // bundle identifier -> path
     std::map<std::string, std::string> displayNames;  // path -> name; else the last component
     std::map<std::string, std::string> iconFiles;  // application path -> PNG file
-    std::map<std::string, std::string> bundles;  // bundle path -> its identifier
+    std::map<std::string, std::string> bundles;    // bundle or entry path -> its identifier
+    std::vector<std::string> extensions{"app"};
+    std::vector<std::string> folders{"/Applications"};
     std::vector<std::string> openedURLs;
     bool openSucceeds = true;
 

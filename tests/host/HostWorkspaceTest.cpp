@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -212,6 +213,25 @@ TEST_F(HostWorkspaceTest, ADesktopEntrysIconComesFromItsFileOrTheIconTheme) {
               folder.path() + "/drawn.png");
     EXPECT_EQ(workspace.applicationIconFile(entry("unknown", "org.example.Unknown")), std::nullopt);
     EXPECT_EQ(workspace.applicationIconFile(folder.path() + "/nothing"), std::nullopt);
+}
+
+TEST_F(HostWorkspaceTest, ADesktopEntryFileIsAnApplicationByItsIdAndName) {
+    auto data = folder.path() + "/data";
+    ScopedVariable dataHome("XDG_DATA_HOME", data);
+    fs::create_directories(data + "/applications");
+    auto entry = folder.path() + "/org.example.Notes.desktop";
+    auto broken = folder.path() + "/broken.desktop";
+    support::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Notes\nExec=/bin/true\n");
+    support::writeFile(broken, "Name=Broken\n");
+
+    EXPECT_EQ(workspace.bundleIdentifier(entry), "org.example.Notes");
+    EXPECT_EQ(workspace.displayName(entry), "Notes");
+    EXPECT_EQ(workspace.bundleIdentifier(broken), std::nullopt);
+    EXPECT_EQ(workspace.displayName(broken), "broken.desktop");
+    auto folders = workspace.applicationFolders();
+    EXPECT_NE(std::find(folders.begin(), folders.end(), data + "/applications"), folders.end());
+    if (fs::is_directory("/usr/share/applications"))
+        EXPECT_EQ(folders.front(), "/usr/share/applications");
 }
 
 class HostWorkspaceOnX11Test : public HostWorkspaceTest {

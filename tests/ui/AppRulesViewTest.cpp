@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -118,6 +119,34 @@ protected:
         return copy;
     }
 
+    // Runs `step` with the open panel once the run loop gets there.
+    void panelStep(std::function<void(kit::OpenPanel&)> step) {
+        fake.runLoop.post([this, step] {
+            ASSERT_TRUE(view().openPanel());
+            step(*view().openPanel());
+        });
+    }
+    // Expects the refusal alert with this recovery suggestion, then dismisses it.
+    void expectRefusal(std::string suggestion) {
+        fake.runLoop.post([this, suggestion] {
+            kit::Window* alert = app.modalWindow();
+            ASSERT_TRUE(alert);
+            auto shows = [&](const std::string& text) {
+                return alert->contentView()->findView([&](const kit::View& each) {
+                    auto* label = dynamic_cast<const kit::Label*>(&each);
+                    auto* button = dynamic_cast<const kit::Button*>(&each);
+                    return (label && label->text() == text) || (button && button->title() == text);
+                });
+            };
+            EXPECT_TRUE(shows("That isn't an application."));
+            EXPECT_TRUE(shows(suggestion));
+            click(*shows("OK"));
+        });
+    }
+    void chooseApplication() {
+        fake.runLoop.post([] { MenuWindow::current()->chooseItem("Choose Application\u2026"); });
+    }
+
     kit::Application app;
     std::optional<AppRuleEngine> engine;
     kit::Window window;
@@ -182,16 +211,20 @@ TEST_F(AppRulesViewTest, RunningAppsAreOfferedOnceRegularBeforeAccessoryInNameOr
         running(7, "com.example.loose", "Loose", ActivationPolicy::regular, "/opt/loose"),
         running(8, "com.example.alpha", std::nullopt),
         running(9, "com.example.Aardvark", "aardvark", ActivationPolicy::accessory),
+        running(10, "debian-xterm", "XTerm", ActivationPolicy::regular,
+                "/usr/share/applications/debian-xterm.desktop"),
+        running(11, "notes", "Notes", ActivationPolicy::regular, "/opt/notes.txt"),
         self,
     };
+    fake.workspace.extensions = {"app", "desktop"};
     withAddMenu([](MenuWindow& open) {
         EXPECT_EQ(titles(open.menu()),
                   (std::vector<std::string>{"Running Apps", "Choose Application\u2026"}));
         open.dismiss();
     });
-    EXPECT_EQ(
-        titles(runningAppsMenu()),
-        (std::vector<std::string>{"com.example.alpha", "Beta", "gamma", "-", "aardvark", "Tools"}));
+    EXPECT_EQ(titles(runningAppsMenu()),
+              (std::vector<std::string>{"com.example.alpha", "Beta", "gamma", "XTerm", "-",
+                                        "aardvark", "Tools"}));
 
     fake.workspace.running = {
         running(4, "com.example.tools", "Tools", ActivationPolicy::accessory)};
@@ -253,37 +286,19 @@ TEST_F(AppRulesViewTest, ThePanelRefusesAPlainFolderAndAddsAnAppWithoutItsExtens
     fake.workspace.bundles[jotter] = "com.example.jotter";
     fake.workspace.bundles[(folder.path / "Stuff").string()] = "com.example.stuff";
     auto& rules = show();
-    auto panelStep = [&](std::function<void(kit::OpenPanel&)> step) {
-        fake.runLoop.post([&rules, step] {
-            ASSERT_TRUE(rules.openPanel());
-            step(*rules.openPanel());
-        });
-    };
-    fake.runLoop.post([] { MenuWindow::current()->chooseItem("Choose Application\u2026"); });
+    chooseApplication();
     panelStep([&](kit::OpenPanel& panel) {
         EXPECT_EQ(panel.prompt(), "Add Rule");
         EXPECT_EQ(panel.message(), "Choose an app to add a menu bar rule for");
+        EXPECT_EQ(panel.directoryURL(), "/Applications");
+        EXPECT_FALSE(panel.canChooseFiles());
         EXPECT_TRUE(fake.activation.activatedIgnoringOthers);
         panel.showFolder(folder.path.string());
         panel.selectEntry("Stuff");
         panel.confirm();
     });
-    fake.runLoop.post([&] {
-        kit::Window* alert = app.modalWindow();
-        ASSERT_TRUE(alert);
-        auto shows = [&](const std::string& text) {
-            return alert->contentView()->findView([&](const kit::View& each) {
-                auto* label = dynamic_cast<const kit::Label*>(&each);
-                auto* button = dynamic_cast<const kit::Button*>(&each);
-                return (label && label->text() == text) || (button && button->title() == text);
-            });
-        };
-        EXPECT_TRUE(shows("That isn't an application."));
-        EXPECT_TRUE(
-            shows("Choose an item ending in .app (you can open a bundle to find apps nested inside "
-                  "it)."));
-        click(*shows("OK"));
-    });
+    expectRefusal(
+        "Choose an item ending in .app (you can open a bundle to find apps nested inside it).");
     panelStep([&](kit::OpenPanel& panel) {
         EXPECT_EQ(app.modalWindow(), &panel.window()) << "the panel stays open";
         panel.selectEntry("Jotter.app");
@@ -292,6 +307,36 @@ TEST_F(AppRulesViewTest, ThePanelRefusesAPlainFolderAndAddsAnAppWithoutItsExtens
     clickSegment(AppRulesView::addSegment);
     EXPECT_EQ(rules.rules(), (std::vector<AppRule>{{"com.example.jotter", "Jotter", true}}));
     EXPECT_FALSE(rules.openPanel());
+}
+
+// Where applications are also desktop entries, the panel starts among them,
+// refuses other files, and adds an entry by its id and name.
+TEST_F(AppRulesViewTest, ThePanelAddsADesktopEntryByItsIdAndName) {
+    Folder folder;
+    auto entry = folder.path / "debian-xterm.desktop";
+    auto notes = folder.path / "notes.txt";
+    for (const auto& file : {entry, notes}) std::ofstream(file) << "[Desktop Entry]\n";
+    fake.workspace.extensions = {"app", "desktop"};
+    fake.workspace.folders = {folder.path.string(), "/Applications"};
+    fake.workspace.bundles[entry.string()] = "debian-xterm";
+    fake.workspace.bundles[notes.string()] = "notes";
+    fake.workspace.displayNames[entry.string()] = "XTerm";
+    auto& rules = show();
+    chooseApplication();
+    panelStep([&](kit::OpenPanel& panel) {
+        EXPECT_EQ(panel.currentFolder(), folder.path.string());
+        ASSERT_TRUE(panel.selectEntry("notes.txt"));
+        panel.confirm();
+    });
+    expectRefusal(
+        "Choose an item ending in .app or .desktop (you can open a bundle to find apps nested "
+        "inside it).");
+    panelStep([&](kit::OpenPanel& panel) {
+        ASSERT_TRUE(panel.selectEntry("debian-xterm.desktop"));
+        panel.confirm();
+    });
+    clickSegment(AppRulesView::addSegment);
+    EXPECT_EQ(rules.rules(), (std::vector<AppRule>{{"debian-xterm", "XTerm", true}}));
 }
 
 }  // namespace

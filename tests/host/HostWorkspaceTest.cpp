@@ -230,8 +230,9 @@ TEST_F(HostWorkspaceTest, ADesktopEntryFileIsAnApplicationByItsIdAndName) {
     EXPECT_EQ(workspace.displayName(broken), "broken.desktop");
     auto folders = workspace.applicationFolders();
     EXPECT_NE(std::find(folders.begin(), folders.end(), data + "/applications"), folders.end());
-    if (fs::is_directory("/usr/share/applications"))
+    if (fs::is_directory("/usr/share/applications")) {
         EXPECT_EQ(folders.front(), "/usr/share/applications");
+    }
 }
 
 class HostWorkspaceOnX11Test : public HostWorkspaceTest {

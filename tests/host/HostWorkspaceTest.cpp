@@ -338,7 +338,8 @@ TEST_F(HostWorkspaceOnX11Test, NamesAWindowOutsideABundleByItsDesktopEntry) {
     support::ChildProcess look({HOST_TEST_HELPER, "workspace-front"},
                                {{"XDG_DATA_HOME", data.path()}});
     EXPECT_EQ(look.wait(), 0);
-    EXPECT_EQ(look.stdoutText(), "front org.example.Probe|Probe Viewer\n");
+    EXPECT_EQ(look.stdoutText(), "front org.example.Probe|Probe Viewer|" + data.path() +
+                                     "/applications/org.example.Probe.desktop\n");
 }
 
 }  // namespace

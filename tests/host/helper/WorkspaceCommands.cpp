@@ -51,8 +51,8 @@ helper::HelperCommand windowCommand(
         return 0;
     });
 
-// workspace-front: prints "front <bundle id>|<name>" of the front
-// application, or "front none".
+// workspace-front: prints "front <bundle id>|<name>|<location>" of the
+// front application, or "front none".
 helper::HelperCommand frontCommand("workspace-front", [](const std::vector<std::string>&) {
     host::X11Connection connection;
     if (!connection.available()) return 1;
@@ -64,7 +64,7 @@ helper::HelperCommand frontCommand("workspace-front", [](const std::vector<std::
         return 0;
     }
     announce("front " + front->bundleIdentifier.value_or("-") + "|" +
-             front->localizedName.value_or("-"));
+             front->localizedName.value_or("-") + "|" + front->bundlePath.value_or("-"));
     return 0;
 });
 

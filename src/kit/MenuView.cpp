@@ -32,9 +32,6 @@ constexpr double highlightRadius = 4;
 const Color menuBackground = Color::rgb(250, 250, 250);
 const Color menuBorder = Color::black().withAlpha(0.18);
 
-Font titleFont() {
-    return Font::systemFont();
-}
 Font headerFont() {
     return Font::boldSystemFont(Font::smallSystemFontSize);
 }
@@ -110,8 +107,8 @@ void MenuView::layoutRows() {
         hasImages_ = hasImages_ || item.image().has_value();
         hasSubmenus_ = hasSubmenus_ || item.submenu();
         titles = std::max(
-            titles, textWidth(item.title(), item.isSectionHeader() ? headerFont() : titleFont()));
-        keys = std::max(keys, textWidth(row.keyEquivalentText, titleFont()));
+            titles, textWidth(item.title(), item.isSectionHeader() ? headerFont() : menu_.font()));
+        keys = std::max(keys, textWidth(row.keyEquivalentText, menu_.font()));
         rows_.push_back(std::move(row));
     }
     double width = titleX() + titles + (keys > 0 ? keyEquivalentGap + keys : 0) +
@@ -185,7 +182,7 @@ void MenuView::drawItem(GraphicsContext& context, const Row& row) const {
     Color secondary = highlighted || !item.isEnabled() ? text : Color::secondaryLabelColor();
 
     if (item.state() != ControlState::off) {
-        TextLayout mark(item.state() == ControlState::on ? "✓" : "–", titleFont());
+        TextLayout mark(item.state() == ControlState::on ? "✓" : "–", menu_.font());
         drawTextInRow(context, mark, row,
                       highlightInset + (checkColumnWidth - mark.size().width) / 2, text);
     }
@@ -194,16 +191,16 @@ void MenuView::drawItem(GraphicsContext& context, const Row& row) const {
         Rect frame{x, row.frame.midY() - imageSize / 2, imageSize, imageSize};
         context.drawImage(*item.image(), frame, text);
     }
-    drawTextInRow(context, TextLayout(item.title(), titleFont()), row, titleX(), text);
+    drawTextInRow(context, TextLayout(item.title(), menu_.font()), row, titleX(), text);
 
     double trailing = row.frame.width() - highlightInset - trailingPadding;
     if (item.submenu()) {
-        TextLayout arrow("›", titleFont());
+        TextLayout arrow("›", menu_.font());
         drawTextInRow(context, arrow, row, trailing - arrow.size().width + 4, text);
         trailing -= submenuArrowWidth;
     }
     if (!row.keyEquivalentText.empty()) {
-        TextLayout key(row.keyEquivalentText, titleFont());
+        TextLayout key(row.keyEquivalentText, menu_.font());
         drawTextInRow(context, key, row, trailing - key.size().width, secondary);
     }
 }

@@ -94,13 +94,28 @@ double MenuView::titleX() const {
     return highlightInset + checkColumnWidth + (hasImages_ ? imageSize + imageGap : 0);
 }
 
+// An empty menu would be a bare sliver; it says so with an item that can't
+// be chosen.
+std::vector<MenuItem*> MenuView::shownItems() {
+    if (menu_.items().empty()) {
+        if (!emptyPlaceholder_) {
+            emptyPlaceholder_ = std::make_unique<MenuItem>(emptyPlaceholderTitle, "", "");
+            emptyPlaceholder_->setEnabled(false);
+        }
+        return {emptyPlaceholder_.get()};
+    }
+    std::vector<MenuItem*> items;
+    for (const auto& owned : menu_.items()) items.push_back(owned.get());
+    return items;
+}
+
 void MenuView::layoutRows() {
     rows_.clear();
     double titles = 0;
     double keys = 0;
     double y = verticalPadding;
-    for (const auto& owned : menu_.items()) {
-        MenuItem& item = *owned;
+    for (MenuItem* shown : shownItems()) {
+        MenuItem& item = *shown;
         Row row{
             &item, {0, y, 0, rowHeight(item)}, item.isSeparator() ? "" : keyEquivalentText(item)};
         y += row.frame.height();

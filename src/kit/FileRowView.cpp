@@ -44,10 +44,22 @@ void drawPage(GraphicsContext& context, const Rect& rect, bool enabled) {
                        faded(pageEdge, enabled), 1);
 }
 
+bool isDesktopEntry(const FolderEntry& entry) {
+    return entry.kind == FolderEntry::Kind::file && entry.name.ends_with(".desktop");
+}
+
+std::optional<Image> applicationIconOf(const FolderEntry& entry) {
+    if (entry.kind == FolderEntry::Kind::package) {
+        return Image::applicationIcon(entry.path).value_or(Image::genericApplicationIcon());
+    }
+    if (isDesktopEntry(entry)) return Image::applicationIcon(entry.path);
+    return std::nullopt;
+}
+
 }  // namespace
 
 FileRowView::FileRowView(const FolderEntry& entry, bool enabled)
-    : kind_(entry.kind), enabled_(enabled) {
+    : kind_(entry.kind), applicationIcon_(applicationIconOf(entry)), enabled_(enabled) {
     setIdentifier(entry.name);
     auto name = std::make_unique<Label>(entry.name);
     name->setLineBreakTruncatingTail();
@@ -93,16 +105,17 @@ void FileRowView::updateNameColor() {
 
 void FileRowView::draw(GraphicsContext& context) {
     updateNameColor();
+    if (applicationIcon_) return drawApplicationIcon(context, *applicationIcon_);
     Rect icon = iconRect();
-    if (kind_ == FolderEntry::Kind::package) {
-        if (enabled_) return context.drawImage(Image::genericApplicationIcon(), icon);
-        // Faded under a veil of the list's own background.
-        context.drawImage(Image::genericApplicationIcon(), icon);
-        return context.fillRect(icon,
-                                Color::controlBackgroundColor().withAlpha(1 - disabledIconAlpha));
-    }
     if (kind_ == FolderEntry::Kind::folder) return drawFolder(context, icon, enabled_);
     drawPage(context, icon, enabled_);
+}
+
+void FileRowView::drawApplicationIcon(GraphicsContext& context, const Image& icon) const {
+    context.drawImage(icon, iconRect());
+    if (enabled_) return;
+    // Faded under a veil of the list's own background.
+    context.fillRect(iconRect(), Color::controlBackgroundColor().withAlpha(1 - disabledIconAlpha));
 }
 
 }  // namespace kit

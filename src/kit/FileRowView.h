@@ -1,8 +1,10 @@
 #pragma once
 
-// One entry of an open panel's list: a small icon (the application icon for
-// packages, a folder or a page otherwise) and the name, greyed when the
+// One entry of an open panel's list: a small icon (an application's own icon
+// for bundles and desktop entries, a folder or a page otherwise) and the name, greyed when the
 // entry cannot be chosen and white on the selection of the key window.
+
+#include <optional>
 
 #include "kit/FolderListing.h"
 #include "kit/Image.h"
@@ -29,9 +31,12 @@ public:
 
 private:
     Rect iconRect() const;
+    void drawApplicationIcon(GraphicsContext& context, const Image& icon) const;
     void updateNameColor();
 
     FolderEntry::Kind kind_;
+    // Bundles and desktop entries: the desktop's icon for them, if any.
+    std::optional<Image> applicationIcon_;
     bool enabled_;
     bool selected_ = false;
     Label* name_ = nullptr;

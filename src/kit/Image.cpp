@@ -7,6 +7,7 @@
 
 #include "kit/GraphicsContext.h"
 #include "kit/Symbols.h"
+#include "platform/Platform.h"
 
 namespace kit {
 namespace {
@@ -85,6 +86,12 @@ Image Image::genericApplicationIcon() {
     image.bitmap_ = bitmap;
     image.size_ = defaultIconSize;
     return image;
+}
+
+std::optional<Image> Image::applicationIcon(const std::string& applicationPath) {
+    auto file = platform::current().workspace.applicationIconFile(applicationPath);
+    if (!file) return std::nullopt;
+    return fromPNGFile(*file);
 }
 
 Image Image::fromBitmap(Bitmap bitmap, Size size) {

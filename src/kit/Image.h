@@ -24,6 +24,9 @@ public:
     static Image genericApplicationIcon();
     static Image fromBitmap(Bitmap bitmap, Size size);
     static std::optional<Image> fromPNGFile(const std::string& path);
+    // The icon the desktop shows for the application (a bundle or a desktop
+    // entry) at `applicationPath`; absent when it has none we can read.
+    static std::optional<Image> applicationIcon(const std::string& applicationPath);
 
     // Empty for images that are not symbols.
     const std::string& symbolName() const { return symbolName_; }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kit/ControlState.h"
+#include "kit/Font.h"
 #include "kit/Geometry.h"
 #include "kit/Image.h"
 #include "kit/Responder.h"
@@ -109,6 +110,9 @@ public:
     void removeAllItems() { items_.clear(); }
     MenuDelegate* delegate() const { return delegate_; }
     void setDelegate(MenuDelegate* delegate) { delegate_ = delegate; }
+    // The items' font; a pop-up button's menu takes its control's.
+    const Font& font() const { return font_; }
+    void setFont(Font font) { font_ = std::move(font); }
 
     // Shows the menu as a pop-up at `location` in `view`'s coordinates (with
     // `positioningItem`, when given, placed at the location), tracks it until
@@ -126,6 +130,7 @@ private:
     std::string title_;
     std::vector<std::unique_ptr<MenuItem>> items_;
     MenuDelegate* delegate_ = nullptr;
+    Font font_ = Font::systemFont();
 };
 
 }  // namespace kit

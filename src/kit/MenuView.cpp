@@ -32,9 +32,6 @@ constexpr double highlightRadius = 4;
 const Color menuBackground = Color::rgb(250, 250, 250);
 const Color menuBorder = Color::black().withAlpha(0.18);
 
-Font titleFont() {
-    return Font::systemFont();
-}
 Font headerFont() {
     return Font::boldSystemFont(Font::smallSystemFontSize);
 }
@@ -97,21 +94,36 @@ double MenuView::titleX() const {
     return highlightInset + checkColumnWidth + (hasImages_ ? imageSize + imageGap : 0);
 }
 
+// An empty menu would be a bare sliver; it says so with an item that can't
+// be chosen.
+std::vector<MenuItem*> MenuView::shownItems() {
+    if (menu_.items().empty()) {
+        if (!emptyPlaceholder_) {
+            emptyPlaceholder_ = std::make_unique<MenuItem>(emptyPlaceholderTitle, "", "");
+            emptyPlaceholder_->setEnabled(false);
+        }
+        return {emptyPlaceholder_.get()};
+    }
+    std::vector<MenuItem*> items;
+    for (const auto& owned : menu_.items()) items.push_back(owned.get());
+    return items;
+}
+
 void MenuView::layoutRows() {
     rows_.clear();
     double titles = 0;
     double keys = 0;
     double y = verticalPadding;
-    for (const auto& owned : menu_.items()) {
-        MenuItem& item = *owned;
+    for (MenuItem* shown : shownItems()) {
+        MenuItem& item = *shown;
         Row row{
             &item, {0, y, 0, rowHeight(item)}, item.isSeparator() ? "" : keyEquivalentText(item)};
         y += row.frame.height();
         hasImages_ = hasImages_ || item.image().has_value();
         hasSubmenus_ = hasSubmenus_ || item.submenu();
         titles = std::max(
-            titles, textWidth(item.title(), item.isSectionHeader() ? headerFont() : titleFont()));
-        keys = std::max(keys, textWidth(row.keyEquivalentText, titleFont()));
+            titles, textWidth(item.title(), item.isSectionHeader() ? headerFont() : menu_.font()));
+        keys = std::max(keys, textWidth(row.keyEquivalentText, menu_.font()));
         rows_.push_back(std::move(row));
     }
     double width = titleX() + titles + (keys > 0 ? keyEquivalentGap + keys : 0) +
@@ -185,7 +197,7 @@ void MenuView::drawItem(GraphicsContext& context, const Row& row) const {
     Color secondary = highlighted || !item.isEnabled() ? text : Color::secondaryLabelColor();
 
     if (item.state() != ControlState::off) {
-        TextLayout mark(item.state() == ControlState::on ? "✓" : "–", titleFont());
+        TextLayout mark(item.state() == ControlState::on ? "✓" : "–", menu_.font());
         drawTextInRow(context, mark, row,
                       highlightInset + (checkColumnWidth - mark.size().width) / 2, text);
     }
@@ -194,16 +206,16 @@ void MenuView::drawItem(GraphicsContext& context, const Row& row) const {
         Rect frame{x, row.frame.midY() - imageSize / 2, imageSize, imageSize};
         context.drawImage(*item.image(), frame, text);
     }
-    drawTextInRow(context, TextLayout(item.title(), titleFont()), row, titleX(), text);
+    drawTextInRow(context, TextLayout(item.title(), menu_.font()), row, titleX(), text);
 
     double trailing = row.frame.width() - highlightInset - trailingPadding;
     if (item.submenu()) {
-        TextLayout arrow("›", titleFont());
+        TextLayout arrow("›", menu_.font());
         drawTextInRow(context, arrow, row, trailing - arrow.size().width + 4, text);
         trailing -= submenuArrowWidth;
     }
     if (!row.keyEquivalentText.empty()) {
-        TextLayout key(row.keyEquivalentText, titleFont());
+        TextLayout key(row.keyEquivalentText, menu_.font());
         drawTextInRow(context, key, row, trailing - key.size().width, secondary);
     }
 }

@@ -5,6 +5,7 @@
 // and the choice or dismissal reported to whoever tracks the menu.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     static constexpr double highlightInset = 5;
     static constexpr double checkColumnWidth = 20;
     static constexpr double imageSize = 16;
+    // The disabled item an empty menu shows.
+    static constexpr const char* emptyPlaceholderTitle = "None";
 
     struct Row {
         MenuItem* item = nullptr;
@@ -84,6 +87,7 @@ public:
     static bool canChoose(const MenuItem& item);
 
 private:
+    std::vector<MenuItem*> shownItems();
     void layoutRows();
     double titleX() const;
     MenuItem* itemAt(Point point) const;
@@ -103,6 +107,7 @@ private:
     bool hasImages_ = false;
     bool hasSubmenus_ = false;
     MenuItem* highlighted_ = nullptr;
+    std::unique_ptr<MenuItem> emptyPlaceholder_;
 };
 
 }  // namespace kit

@@ -98,6 +98,7 @@ bool PopUpButton::selectItemWithRepresentedObject(const platform::PropertyValue&
 // Events.
 
 MenuItem* PopUpButton::presentMenu() {
+    menu_.setFont(font());
     if (presenter_) return presenter_(menu_);
     return menu_.popUp(selectedItem(), {0, 0}, *this);
 }

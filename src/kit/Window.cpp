@@ -277,6 +277,8 @@ void Window::drawTitleBar(GraphicsContext& context) const {
     context.fillRect({0, 0, width, titleBarHeight}, Color::titleBarColor());
     context.fillRect({0, titleBarHeight - 1, width, 1}, Color::separatorColor());
 
+    // A window in the background greys its buttons and title.
+    const bool active = isKeyWindow();
     const Color disabled = Color::rgb(208, 208, 208);
     struct Button {
         Rect frame;
@@ -289,7 +291,7 @@ void Window::drawTitleBar(GraphicsContext& context) const {
                                         Color::rgb(254, 188, 46)},
                                  Button{zoomButtonFrame(), (styleMask_ & WindowStyle::resizable) != 0,
                                         Color::rgb(40, 200, 64)}}) {
-        context.fillEllipse(button.frame, button.enabled ? button.color : disabled);
+        context.fillEllipse(button.frame, active && button.enabled ? button.color : disabled);
         context.strokeEllipse(button.frame.insetBy(0.25, 0.25), Color::black().withAlpha(0.12), 0.5);
     }
 
@@ -298,7 +300,7 @@ void Window::drawTitleBar(GraphicsContext& context) const {
     layout.setTruncationWidth(std::max(0.0, width - 2 * reserved));
     Size size = layout.size();
     context.drawText(layout, {(width - size.width) / 2, (titleBarHeight - size.height) / 2},
-                     Color::labelColor());
+                     active ? Color::labelColor() : Color::disabledControlTextColor());
 }
 
 void Window::setViewsNeedDisplay() {

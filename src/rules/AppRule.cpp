@@ -130,9 +130,7 @@ kit::Image AppRef::icon(const std::string& bundleID) {
 }
 
 std::optional<kit::Image> AppRef::iconAt(const std::string& applicationPath) {
-    auto file = platform::current().workspace.applicationIconFile(applicationPath);
-    if (!file) return std::nullopt;
-    return kit::Image::fromPNGFile(*file);
+    return kit::Image::applicationIcon(applicationPath);
 }
 
 std::vector<AppRule> appRulesFromStored(const std::optional<PropertyValue>& stored) {

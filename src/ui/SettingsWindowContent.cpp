@@ -146,6 +146,8 @@ std::unique_ptr<kit::View> SettingsWindowController::recorderLine() {
 std::unique_ptr<kit::View> SettingsWindowController::previewLine() {
     auto line = std::make_unique<kit::StackView>();
     line->setSpacing(6);
+    // The previews have no text to stand on the captions' baseline.
+    line->setAlignment(kit::StackView::Alignment::centerY);
     auto preview = [] {
         auto view = std::make_unique<kit::ImageView>();
         view->setFixedSize(kit::Size{previewSide, previewSide});

@@ -147,10 +147,23 @@ void ShortcutRecorderControl::drawFrame(kit::GraphicsContext& context) const {
                               lineWidth);
 }
 
-void ShortcutRecorderControl::drawText(kit::GraphicsContext& context) const {
-    kit::TextLayout layout(displayText(), kit::Font::systemFont());
+kit::TextLayout ShortcutRecorderControl::textLayout() const {
+    return kit::TextLayout(displayText(), kit::Font::systemFont());
+}
+
+// Centred in the field; layout asks for the baseline before the first frame.
+kit::Point ShortcutRecorderControl::textOrigin(const kit::TextLayout& layout) const {
     kit::Size size = layout.size();
-    kit::Rect box = bounds();
-    context.drawText(layout, {(box.width() - size.width) / 2, (box.height() - size.height) / 2},
-                     displayColor());
+    kit::Rect box = layoutBounds();
+    return {(box.width() - size.width) / 2, (box.height() - size.height) / 2};
+}
+
+std::optional<double> ShortcutRecorderControl::firstBaselineOffsetFromTop() const {
+    kit::TextLayout layout = textLayout();
+    return textOrigin(layout).y + layout.firstBaseline();
+}
+
+void ShortcutRecorderControl::drawText(kit::GraphicsContext& context) const {
+    kit::TextLayout layout = textLayout();
+    context.drawText(layout, textOrigin(layout), displayColor());
 }

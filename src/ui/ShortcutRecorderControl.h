@@ -12,6 +12,7 @@
 
 #include "kit/Color.h"
 #include "kit/Control.h"
+#include "kit/TextLayout.h"
 #include "shortcuts/HotKey.h"
 
 class ShortcutRecorderControl : public kit::Control {
@@ -51,6 +52,8 @@ public:
     void keyDown(const kit::Event& event) override;
     bool performKeyEquivalent(const kit::Event& event) override;
     void draw(kit::GraphicsContext& context) override;
+    // The baseline of the shown text, so the row's other views line up on it.
+    std::optional<double> firstBaselineOffsetFromTop() const override;
     std::optional<kit::Rect> focusRingMaskBounds() const override { return bounds(); }
     double focusRingCornerRadius() const override { return cornerRadius; }
 
@@ -60,6 +63,8 @@ private:
     void record(const kit::Event& event);
     void report(std::optional<HotKey> hotKey);
     void drawFrame(kit::GraphicsContext& context) const;
+    kit::TextLayout textLayout() const;
+    kit::Point textOrigin(const kit::TextLayout& layout) const;
     void drawText(kit::GraphicsContext& context) const;
 
     std::optional<HotKey> hotKey_;

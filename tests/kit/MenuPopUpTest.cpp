@@ -247,6 +247,20 @@ TEST_F(MenuPopUpTest, ASubmenuOpensBesideItsItemByPointerOrKeyboard) {
               })->title(),
               "Choose…");
     EXPECT_EQ(apps.updates, 2);
+
+    // Nothing running: the submenu still opens, with an item that says so.
+    apps.fill = [](kit::Menu& submenu) { submenu.removeAllItems(); };
+    EXPECT_EQ(popUp([&](MenuWindow& open) {
+                  open.chooseItem("Running Apps");
+                  ASSERT_NE(open.submenuWindow(), nullptr);
+                  const auto& rows = open.submenuWindow()->menuView().rows();
+                  ASSERT_EQ(rows.size(), 1u);
+                  EXPECT_EQ(rows[0].item->title(), "None");
+                  EXPECT_FALSE(kit::MenuView::canHighlight(*rows[0].item));
+                  EXPECT_EQ(rows[0].frame.height(), kit::MenuView::itemHeight);
+                  open.dismiss();
+              }),
+              nullptr);
 }
 
 // How dark a pixel of the rendered menu is, 0 (white) to 255 (black).

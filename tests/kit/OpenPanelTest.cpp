@@ -7,7 +7,9 @@
 
 #include "fakes/FakePlatform.h"
 #include "kit/Application.h"
+#include "kit/Bitmap.h"
 #include "kit/Button.h"
+#include "kit/GraphicsContext.h"
 #include "kit/Label.h"
 #include "kit/OpenPanel.h"
 #include "kit/PopUpButton.h"
@@ -205,6 +207,34 @@ TEST_F(OpenPanelTest, APackageOpensOnlyWhenPackagesAreTreatedAsFolders) {
     auto response = run({[&] { clickName("Jotter.app", 2); }});
     EXPECT_EQ(response, OpenPanel::Response::ok) << "a double click chooses it";
     EXPECT_EQ(panel.url(), folder / "Jotter.app");
+}
+
+// A PNG of one colour, kept beside the listed entries.
+std::string iconFile(const Folder& folder, const std::string& name, kit::Color color) {
+    kit::Bitmap bitmap(32, 32);
+    kit::GraphicsContext(bitmap, 2).fillRect({0, 0, 16, 16}, color);
+    std::string path = folder / ("Stuff/" + name);
+    EXPECT_TRUE(bitmap.writePNG(path));
+    return path;
+}
+
+TEST_F(OpenPanelTest, BundlesAndDesktopEntriesShowTheirOwnIcons) {
+    std::ofstream(folder / "xterm.desktop") << "[Desktop Entry]\n";
+    fake.workspace.iconFiles[folder / "Jotter.app"] =
+        iconFile(folder, "red.png", kit::Color::rgb(255, 0, 0));
+    fake.workspace.iconFiles[folder / "xterm.desktop"] =
+        iconFile(folder, "blue.png", kit::Color::rgb(0, 0, 255));
+    run({[&] {
+        auto picture = window().render(2);
+        auto iconCentre = [&](const std::string& name) {
+            kit::Rect row = labelShowing(window(), name)->superview()->frameInWindow();
+            return picture.pixel(int((row.minX() + 8) * 2), int(row.midY() * 2)) & 0xffffff;
+        };
+        EXPECT_EQ(iconCentre("Jotter.app"), 0xff0000u);
+        EXPECT_EQ(iconCentre("xterm.desktop"), 0x0000ffu);
+        EXPECT_EQ(iconCentre("notes.txt"), 0xffffffu) << "a plain file keeps its page";
+        panel.cancel();
+    }});
 }
 
 TEST_F(OpenPanelTest, ARefusedChoiceIsExplainedAndThePanelStaysOpen) {

@@ -6,6 +6,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "kit/Label.h"
+#include "kit/MenuView.h"
 #include "kit/PopUpButton.h"
 #include "kit/SegmentedControl.h"
 #include "kit/Window.h"
@@ -143,6 +144,24 @@ TEST_F(PopUpButtonTest, ThePopUpIsAsWideAsItsWidestItem) {
     EXPECT_GE(popUp.intrinsicContentSize().width, twoItems + 16);
     popUp.setControlSize(kit::ControlSize::small);
     EXPECT_EQ(popUp.intrinsicContentSize().height, 19);
+}
+
+TEST_F(PopUpButtonTest, ASmallPopUpOpensItsMenuInTheSmallFont) {
+    auto menuWidth = [this](PopUpButton& popUp) {
+        double width = 0;
+        popUp.setMenuPresenter([&width](kit::Menu& menu) -> kit::MenuItem* {
+            width = kit::MenuView(menu, {}).fittingSize().width;
+            return nullptr;
+        });
+        click(popUp.convertToWindow({20, 10}));
+        return width;
+    };
+    const char* longTitle = "Hide Always in Full Screen and on Every Display";
+    double regular = menuWidth(addPopUp({longTitle}));
+    auto& small = addPopUp({longTitle});
+    small.setControlSize(kit::ControlSize::small);
+    double titleSaved = kit::Label(longTitle).intrinsicContentSize().width * (1 - 11.0 / 13);
+    EXPECT_NEAR(menuWidth(small), regular - titleSaved, 3);
 }
 
 TEST_F(PopUpButtonTest, TheSelectedTitleSitsOnTheBaselineBeforeTheChevrons) {

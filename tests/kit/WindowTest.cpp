@@ -193,16 +193,33 @@ TEST_F(WindowTest, AModalRunAnswersItsResponseAndOtherWindowsWait) {
 
 TEST_F(WindowTest, TheRenderingHoldsTheTitleBarAtTwiceTheSize) {
     window.setTitle("Tarnwick Settings");
+    window.makeKeyAndOrderFront();
     auto bitmap = window.render(2);
     EXPECT_EQ(bitmap.width(), 400);
     EXPECT_EQ(bitmap.height(), 2 * (100 + 28));
     auto centre = [&](Rect frame) { return bitmap.pixel(int(frame.midX() * 2), int(frame.midY() * 2)); };
     auto red = [](std::uint32_t pixel) { return (pixel >> 16) & 0xFF; };
     auto green = [](std::uint32_t pixel) { return (pixel >> 8) & 0xFF; };
+    // The darkest pixel of the title bar's middle, where the title stands.
+    auto titleInk = [&] {
+        std::uint32_t darkest = 255;
+        for (int y = 8; y < 48; ++y) {
+            for (int x = 100; x < 300; ++x) darkest = std::min(darkest, green(bitmap.pixel(x, y)));
+        }
+        return darkest;
+    };
     EXPECT_GT(red(centre(window.closeButtonFrame())), 200u) << "the close button is live";
+    EXPECT_LT(titleInk(), 60u);
     // Neither resizable nor minimisable: those two are grey.
     EXPECT_EQ(red(centre(window.zoomButtonFrame())), green(centre(window.zoomButtonFrame())));
     EXPECT_EQ(red(centre(window.miniaturizeButtonFrame())), green(centre(window.miniaturizeButtonFrame())));
+
+    // Behind another window all three buttons and the title are grey.
+    kit::Window other({100, 50}, kit::WindowStyle::titled);
+    other.makeKeyAndOrderFront();
+    bitmap = window.render(2);
+    EXPECT_EQ(red(centre(window.closeButtonFrame())), green(centre(window.closeButtonFrame())));
+    EXPECT_GT(titleInk(), 100u);
 }
 
 // A window that fits a view grows and shrinks with it, its top-left corner

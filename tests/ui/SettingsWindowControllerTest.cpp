@@ -40,6 +40,24 @@ void click(kit::View& view) {
     view.window()->sendEvent(Event::mouse(Event::Type::leftMouseUp, middle));
 }
 
+// Where the view's first line of text stands, in window coordinates.
+double baselineInWindow(const kit::View& view) {
+    return view.frameInWindow().minY() + view.firstBaselineOffsetFromTop().value_or(-100);
+}
+
+kit::View& labelWithText(kit::Window& window, const std::string& text) {
+    auto* found = window.contentView()->findView([&](const kit::View& view) {
+        auto* label = dynamic_cast<const kit::Label*>(&view);
+        return label && label->text() == text;
+    });
+    EXPECT_NE(found, nullptr) << text;
+    return *found;
+}
+
+double midYInWindow(const kit::View& view) {
+    return view.frameInWindow().midY();
+}
+
 std::string symbolOf(const kit::ImageView& view) {
     return view.image() ? view.image()->symbolName() : "";
 }
@@ -107,9 +125,17 @@ TEST_F(SettingsWindowTest, TheWindowIsOneFixedColumnOfRows) {
     EXPECT_FALSE(window.isReleasedWhenClosed());
     EXPECT_EQ(window.collectionBehavior(), 258u);
     EXPECT_EQ(window.styleMask(), kit::WindowStyle::titled | kit::WindowStyle::closable);
-    // The recorder's row title stands on the recorder's baseline, and the
-    // content ends 20 points below the last row.
+    // The recorder's text, its row title and Clear stand on one baseline;
+    // the previews are centred on their captions' line. The content ends 20
+    // points below the last row.
     EXPECT_EQ(settings.recorder().frame().size, (kit::Size{170, 24}));
+    double row0 = baselineInWindow(labelWithText(window, "Keyboard shortcut:"));
+    EXPECT_NEAR(baselineInWindow(settings.recorder()), row0, 0.01);
+    EXPECT_NEAR(baselineInWindow(settings.clearButton()), row0, 0.01);
+    double captions = midYInWindow(labelWithText(window, "Auto-hide on:"));
+    EXPECT_NEAR(midYInWindow(labelWithText(window, "off:")), captions, 0.01);
+    EXPECT_NEAR(midYInWindow(settings.iconPreviewOn()), captions, 0.01);
+    EXPECT_NEAR(midYInWindow(settings.iconPreviewOff()), captions, 0.01);
     kit::Rect links = settings.window().contentView()->subviews().front()->frame();
     EXPECT_DOUBLE_EQ(window.contentSize().height, links.maxY() + 20);
     EXPECT_DOUBLE_EQ(window.contentSize().width, links.maxX() + 20);

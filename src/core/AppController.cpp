@@ -1,10 +1,10 @@
 #include "core/AppController.h"
 
-#include "core/Log.h"
 #include "housekeeping/Snapshot.h"
 #include "kit/Alert.h"
 #include "kit/Application.h"
 #include "menubar/StatusItemController.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 #include "prefs/LaunchAtLogin.h"
 #include "prefs/MenuBarAutoHide.h"

@@ -2,9 +2,9 @@
 // choosing a free default at first launch, and the user's changes.
 
 #include "core/AppController.h"
-#include "core/Log.h"
 #include "kit/Window.h"
 #include "menubar/StatusItemController.h"
+#include "platform/Logger.h"
 #include "prefs/Preferences.h"
 #include "shortcuts/KeyCodeName.h"
 #include "shortcuts/ServicesShortcuts.h"

@@ -2,11 +2,11 @@
 // delegate creates everything else once launching has finished.
 
 #include "core/AppDelegate.h"
-#include "core/Log.h"
 #include "host/DBusDistributedNotificationCenter.h"
 #include "host/HostPlatform.h"
 #include "host/panels/MenuBarPanelSync.h"
 #include "kit/Application.h"
+#include "platform/Logger.h"
 #include "prefs/MenuBarAutoHide.h"
 #include "shortcuts/SystemShortcuts.h"
 

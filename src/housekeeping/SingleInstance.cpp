@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Log.h"
 #include "kit/Application.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 
 namespace SingleInstance {

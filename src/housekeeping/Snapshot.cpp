@@ -4,9 +4,9 @@
 #include <memory>
 #include <system_error>
 
-#include "core/Log.h"
 #include "kit/Application.h"
 #include "kit/Window.h"
+#include "platform/Logger.h"
 #include "platform/ModifierFlags.h"
 #include "platform/Platform.h"
 #include "prefs/Preferences.h"

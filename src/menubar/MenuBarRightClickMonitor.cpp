@@ -1,7 +1,7 @@
 #include "menubar/MenuBarRightClickMonitor.h"
 
-#include "core/Log.h"
 #include "menubar/MenuBarHitTest.h"
+#include "platform/Logger.h"
 #include "platform/ModifierFlags.h"
 #include "platform/Platform.h"
 

@@ -1,6 +1,6 @@
 #include "prefs/MenuBarAutoHide.h"
 
-#include "core/Log.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 
 namespace MenuBarAutoHide {

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <set>
 
-#include "core/Log.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 #include "platform/Unicode.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/Log.h"
 #include "kit/Application.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 #include "prefs/MenuBarAutoHide.h"
 #include "prefs/Preferences.h"

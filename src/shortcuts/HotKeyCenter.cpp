@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/Log.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/Log.h"
+#include "platform/Logger.h"
 #include "platform/Platform.h"
 #include "platform/Unicode.h"
 #include "shortcuts/TextPropertyList.h"

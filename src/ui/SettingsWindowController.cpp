@@ -1,7 +1,6 @@
 #include "ui/SettingsWindowController.h"
 
 #include "core/AppController.h"
-#include "core/Log.h"
 #include "housekeeping/Support.h"
 #include "kit/Application.h"
 #include "kit/Button.h"
@@ -9,6 +8,7 @@
 #include "kit/Label.h"
 #include "kit/PopUpButton.h"
 #include "menubar/StatusItemController.h"
+#include "platform/Logger.h"
 #include "platform/ModifierFlags.h"
 #include "platform/Platform.h"
 #include "prefs/LaunchAtLogin.h"

@@ -1,4 +1,4 @@
-#include "core/Log.h"
+#include "platform/Logger.h"
 
 #include "platform/Platform.h"
 

@@ -62,9 +62,7 @@ AppController::AppController() {
         UserDefaults::boolForKey(Preferences::rightClickToggleEnabledKey));
     hotKeyCenter_ = std::make_unique<HotKeyCenter>([this] { hotKeyPressed(); });
     ruleEngine_ = std::make_unique<AppRuleEngine>();
-    ruleEngine_->onChange = [this] {
-        if (stateDidChange) stateDidChange();
-    };
+    ruleEngine_->onChange = [this] { stateChanged(); };
     statusItemController_ = std::make_unique<StatusItemController>(*this);
     settingsWindowController_ = std::make_unique<SettingsWindowController>(*this);
     platform::current().keyboardLayout.setChangeHandler([this] { keyboardLayoutDidChange(); });
@@ -102,12 +100,20 @@ void AppController::toggleAutoHide(std::string_view source) {
 void AppController::setRightClickEnabled(bool enabled) {
     rightClickMonitor_->setEnabled(enabled);
     UserDefaults::setBool(Preferences::rightClickToggleEnabledKey, enabled);
-    if (stateDidChange) stateDidChange();
+    stateChanged();
+}
+
+void AppController::showSettings() {
+    settingsWindowController_->show();
+}
+
+void AppController::statusIconStyleDidChange() {
+    statusItemController_->syncAutoHideState();
 }
 
 void AppController::toggleLaunchAtLogin() {
     auto failure = LaunchAtLogin::toggle();
-    if (stateDidChange) stateDidChange();
+    stateChanged();
     if (!failure) return;
     auto text = LaunchAtLogin::failureAlert(*failure);
     kit::Alert alert;

@@ -12,13 +12,17 @@
 #include "core/HotKeyState.h"
 #include "kit/Menu.h"
 #include "menubar/MenuBarRightClickMonitor.h"
+#include "menubar/StatusItemOwner.h"
 #include "rules/AppRuleEngine.h"
 #include "shortcuts/HotKeyCenter.h"
+#include "ui/SettingsWindowOwner.h"
 
 class SettingsWindowController;
 class StatusItemController;
 
-class AppController {
+// Owns the status item and the settings window, which call back through the
+// narrow owner interfaces declared on their own floors.
+class AppController final : public StatusItemOwner, public SettingsWindowOwner {
 public:
     // The sources a manual toggle names in the log.
     static constexpr std::string_view sourceRightClick = "right-click on menu bar";
@@ -34,29 +38,41 @@ public:
     // Flips the setting: reads it, writes the opposite, logs the source.
     void toggleAutoHide(std::string_view source);
 
+    void toggleAutoHideFromMenu() override { toggleAutoHide(sourceMenu); }
+
     // Registers or unregisters the program as a login item; a refusal is
     // shown in an alert.
-    void toggleLaunchAtLogin();
+    void toggleLaunchAtLogin() override;
 
     // Turns the right-click toggle on or off and stores the choice.
-    void setRightClickEnabled(bool enabled);
+    void setRightClickEnabled(bool enabled) override;
+    bool rightClickEnabled() const override { return rightClickMonitor_->isEnabled(); }
     MenuBarRightClickMonitor& rightClickMonitor() { return *rightClickMonitor_; }
-    AppRuleEngine& ruleEngine() { return *ruleEngine_; }
+    AppRuleEngine& ruleEngine() override { return *ruleEngine_; }
     StatusItemController& statusItemController() { return *statusItemController_; }
     SettingsWindowController& settingsWindowController() { return *settingsWindowController_; }
+    void showSettings() override;
+    void statusIconStyleDidChange() override;
 
     // The shortcut half (AppControllerHotKey.cpp).
-    const HotKeyState& hotKeyState() const { return hotKeyState_; }
+    const HotKeyState& hotKeyState() const override { return hotKeyState_; }
+    std::optional<HotKey> activeHotKey() const override;
     std::string hotKeyDescription() const { return ::hotKeyDescription(hotKeyState_); }
     // Records or (with none) clears the user's shortcut. Absent on success;
     // a refused shortcut changes nothing and the previous one keeps working.
-    std::optional<HotKeyProblem> setHotKey(const std::optional<HotKey>& hotKey);
+    std::optional<HotKeyProblem> setHotKey(const std::optional<HotKey>& hotKey) override;
     // Tests the shortcut again, so a conflict that appeared or went away since
     // the last look is shown.
-    void refreshHotKeyState();
+    void refreshHotKeyState() override;
 
     // Installed by the settings window; told after every change it shows.
     std::function<void()> stateDidChange;
+    void observeStateChanges(std::function<void()> observer) override {
+        stateDidChange = std::move(observer);
+    }
+    void stateChanged() override {
+        if (stateDidChange) stateDidChange();
+    }
 
     // The application's main menu: the application, Edit and Window menus.
     static std::unique_ptr<kit::Menu> makeMainMenu();

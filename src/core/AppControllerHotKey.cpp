@@ -19,6 +19,12 @@ HotKeyState inactive(const HotKey& hotKey, const HotKeyProblem& problem) {
 
 }  // namespace
 
+std::optional<HotKey> AppController::activeHotKey() const {
+    const auto* active = std::get_if<HotKeyStates::Active>(&hotKeyState_);
+    if (!active) return std::nullopt;
+    return active->hotKey;
+}
+
 void AppController::establishHotKey() {
     if (!Preferences::hasStoredHotKey()) {
         hotKeyState_ = pickDefaultHotKey();
@@ -126,7 +132,7 @@ void AppController::hotKeyPressed() {
 
 void AppController::hotKeyStateDidChange() {
     statusItemController_->showHotKeyInMenu();
-    if (stateDidChange) stateDidChange();
+    stateChanged();
 }
 
 // The same key now types something else: what was looked up by character

@@ -32,5 +32,5 @@ bool AppDelegate::tryToPerform(const kit::Action& action, kit::Responder*) {
 void AppDelegate::showSettings() {
     // Before launch has finished there is nothing to show.
     if (!controller_) return;
-    controller_->settingsWindowController().show();
+    controller_->showSettings();
 }

@@ -2,9 +2,7 @@
 
 #include <array>
 #include <utility>
-#include <variant>
 
-#include "core/AppController.h"
 #include "housekeeping/Support.h"
 #include "kit/Application.h"
 #include "platform/Platform.h"
@@ -12,7 +10,6 @@
 #include "prefs/MenuBarAutoHide.h"
 #include "prefs/Preferences.h"
 #include "shortcuts/KeyCodeName.h"
-#include "ui/SettingsWindowController.h"
 
 namespace {
 
@@ -38,8 +35,8 @@ StatusItemController::ButtonContent StatusItemController::buttonContent(StatusIc
     return {std::nullopt, autoHideOn ? "\u25B2" : "\u25BC"};
 }
 
-StatusItemController::StatusItemController(AppController& controller)
-    : controller_(controller), statusItem_(kit::StatusItem::create(kit::StatusItem::squareLength)) {
+StatusItemController::StatusItemController(StatusItemOwner& owner)
+    : owner_(owner), statusItem_(kit::StatusItem::create(kit::StatusItem::squareLength)) {
     statusItem_->setMenu(makeMenu());
     syncAutoHideState();
     // Another program, a rule or the shortcut may change the setting; the
@@ -99,9 +96,9 @@ void StatusItemController::showAutoHideState(bool on) {
 void StatusItemController::showHotKeyInMenu() {
     std::optional<std::string> keyEquivalent;
     std::uint64_t modifiers = 0;
-    if (auto* active = std::get_if<HotKeyStates::Active>(&controller_.hotKeyState())) {
-        keyEquivalent = KeyCodeName::menuKeyEquivalent(active->hotKey.keyCode);
-        modifiers = active->hotKey.modifiers;
+    if (auto active = owner_.activeHotKey()) {
+        keyEquivalent = KeyCodeName::menuKeyEquivalent(active->keyCode);
+        modifiers = active->modifiers;
     }
     autoHideItem_->setKeyEquivalent(keyEquivalent.value_or(""));
     autoHideItem_->setKeyEquivalentModifierMask(keyEquivalent ? modifiers : 0);
@@ -116,7 +113,7 @@ void StatusItemController::autoHideSettingChanged() {
 
 void StatusItemController::menuNeedsUpdate(kit::Menu&) {
     syncAutoHideState();
-    rightClickItem_->setState(checkMark(controller_.rightClickMonitor().isEnabled()));
+    rightClickItem_->setState(checkMark(owner_.rightClickEnabled()));
     showLaunchAtLoginStatus();
 }
 
@@ -137,9 +134,8 @@ bool StatusItemController::tryToPerform(const kit::Action& action, kit::Responde
         {toggleAutoHideAction, [](StatusItemController& self) { self.toggleAutoHide(); }},
         {toggleRightClickAction, [](StatusItemController& self) { self.toggleRightClick(); }},
         {toggleLaunchAtLoginAction,
-         [](StatusItemController& self) { self.controller_.toggleLaunchAtLogin(); }},
-        {showSettingsAction,
-         [](StatusItemController& self) { self.controller_.settingsWindowController().show(); }},
+         [](StatusItemController& self) { self.owner_.toggleLaunchAtLogin(); }},
+        {showSettingsAction, [](StatusItemController& self) { self.owner_.showSettings(); }},
         {openSupportAction, [](StatusItemController&) { openURL(Support::website()); }},
         {checkForUpdatesAction, [](StatusItemController&) { openURL(Support::updatePage()); }},
         {quitAction, [](StatusItemController&) { kit::Application::shared().terminate(nullptr); }},
@@ -153,12 +149,12 @@ bool StatusItemController::tryToPerform(const kit::Action& action, kit::Responde
 }
 
 void StatusItemController::toggleAutoHide() {
-    controller_.toggleAutoHide(AppController::sourceMenu);
+    owner_.toggleAutoHideFromMenu();
     syncAutoHideState();
 }
 
 void StatusItemController::toggleRightClick() {
-    controller_.setRightClickEnabled(!controller_.rightClickMonitor().isEnabled());
-    rightClickItem_->setState(checkMark(controller_.rightClickMonitor().isEnabled()));
+    owner_.setRightClickEnabled(!owner_.rightClickEnabled());
+    rightClickItem_->setState(checkMark(owner_.rightClickEnabled()));
     statusItem_->menuDidChange();
 }

@@ -15,9 +15,8 @@
 #include "kit/Responder.h"
 #include "kit/StatusItem.h"
 #include "menubar/StatusIconStyle.h"
+#include "menubar/StatusItemOwner.h"
 #include "platform/DistributedNotifications.h"
-
-class AppController;
 
 class StatusItemController : public kit::Responder, public kit::MenuDelegate {
 public:
@@ -42,7 +41,7 @@ public:
     static ButtonContent buttonContent(StatusIconStyle style, bool autoHideOn,
                                        const ImageLookup& images = StatusIconStyles::image);
 
-    explicit StatusItemController(AppController& controller);
+    explicit StatusItemController(StatusItemOwner& owner);
     ~StatusItemController() override;
     StatusItemController(const StatusItemController&) = delete;
     StatusItemController& operator=(const StatusItemController&) = delete;
@@ -72,7 +71,7 @@ private:
     void toggleAutoHide();
     void toggleRightClick();
 
-    AppController& controller_;
+    StatusItemOwner& owner_;
     std::unique_ptr<kit::StatusItem> statusItem_;
     // Owned by the menu, which the status item owns.
     kit::MenuItem* autoHideItem_ = nullptr;

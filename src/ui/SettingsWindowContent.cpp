@@ -3,7 +3,6 @@
 
 #include <memory>
 
-#include "core/AppController.h"
 #include "housekeeping/Support.h"
 #include "kit/Button.h"
 #include "kit/GridView.h"
@@ -101,7 +100,7 @@ std::unique_ptr<kit::View> SettingsWindowController::makeGrid() {
     previews.setTopPadding(-4);
     previews.setBottomPadding(4);
 
-    auto rules = std::make_unique<AppRulesView>(controller_.ruleEngine());
+    auto rules = std::make_unique<AppRulesView>(owner_.ruleEngine());
     rulesView_ = rules.get();
     auto& rulesRow = grid->addRow(rowTitle("Per-app rules:"), std::move(rules));
     rulesRow.setRowAlignment(kit::GridRowAlignment::none);

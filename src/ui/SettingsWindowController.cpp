@@ -1,13 +1,11 @@
 #include "ui/SettingsWindowController.h"
 
-#include "core/AppController.h"
 #include "housekeeping/Support.h"
 #include "kit/Application.h"
 #include "kit/Button.h"
 #include "kit/ImageView.h"
 #include "kit/Label.h"
 #include "kit/PopUpButton.h"
-#include "menubar/StatusItemController.h"
 #include "platform/Logger.h"
 #include "platform/ModifierFlags.h"
 #include "platform/Platform.h"
@@ -43,8 +41,8 @@ const char* trueFalse(bool value) {
 
 }  // namespace
 
-SettingsWindowController::SettingsWindowController(AppController& controller)
-    : controller_(controller),
+SettingsWindowController::SettingsWindowController(SettingsWindowOwner& owner)
+    : owner_(owner),
       window_(std::make_unique<kit::Window>(
           kit::Size{0, 0}, kit::WindowStyle::titled | kit::WindowStyle::closable)) {
     window_->setTitle(title);
@@ -54,14 +52,14 @@ SettingsWindowController::SettingsWindowController(AppController& controller)
     window_->setDelegate(this);
     window_->setNextResponder(this);
     std::weak_ptr<SettingsWindowController*> weak = alive_;
-    controller_.stateDidChange = [weak] {
+    owner_.observeStateChanges([weak] {
         auto self = weak.lock();
         if (self && (*self)->window_->isVisible()) (*self)->refresh();
-    };
+    });
 }
 
 SettingsWindowController::~SettingsWindowController() {
-    controller_.stateDidChange = nullptr;
+    owner_.observeStateChanges(nullptr);
     window_->setDelegate(nullptr);
 }
 
@@ -102,8 +100,8 @@ void SettingsWindowController::logShownSoon() {
 
 void SettingsWindowController::apply(const std::optional<HotKey>& hotKey) {
     ensureContent();
-    if (auto problem = controller_.setHotKey(hotKey)) {
-        recorder_->setHotKey(shownHotKey(controller_.hotKeyState()));
+    if (auto problem = owner_.setHotKey(hotKey)) {
+        recorder_->setHotKey(shownHotKey(owner_.hotKeyState()));
         showStatus(problem->message(), true);
         return;
     }
@@ -114,17 +112,16 @@ void SettingsWindowController::apply(const std::optional<HotKey>& hotKey) {
 void SettingsWindowController::refresh() {
     if (!built_) return;
     refreshHotKey();
-    rightClickCheckbox_->setState(controller_.rightClickMonitor().isEnabled()
-                                      ? kit::ControlState::on
-                                      : kit::ControlState::off);
+    rightClickCheckbox_->setState(owner_.rightClickEnabled() ? kit::ControlState::on
+                                                             : kit::ControlState::off);
     refreshIcon();
     rulesView_->reload();
     refreshLaunchAtLogin();
 }
 
 void SettingsWindowController::refreshHotKey() {
-    controller_.refreshHotKeyState();
-    const auto& state = controller_.hotKeyState();
+    owner_.refreshHotKeyState();
+    const auto& state = owner_.hotKeyState();
     recorder_->setHotKey(shownHotKey(state));
     if (const auto* inactive = std::get_if<HotKeyStates::Inactive>(&state)) {
         showStatus("Not active: " + inactive->reason, true);
@@ -165,7 +162,7 @@ bool SettingsWindowController::tryToPerform(const kit::Action& action, kit::Resp
     } else if (action == "chooseIcon:") {
         chooseIcon();
     } else if (action == "toggleLaunchAtLogin:") {
-        controller_.toggleLaunchAtLogin();
+        owner_.toggleLaunchAtLogin();
     } else if (action == "openSupport:") {
         platform::current().workspace.openURL(Support::website());
     } else if (action == "openPrivacyPolicy:") {
@@ -184,7 +181,7 @@ void SettingsWindowController::clearShortcut() {
 }
 
 void SettingsWindowController::toggleRightClick() {
-    controller_.setRightClickEnabled(rightClickCheckbox_->state() == kit::ControlState::on);
+    owner_.setRightClickEnabled(rightClickCheckbox_->state() == kit::ControlState::on);
 }
 
 void SettingsWindowController::chooseIcon() {
@@ -195,8 +192,8 @@ void SettingsWindowController::chooseIcon() {
     auto style = StatusIconStyles::fromRawValue(*raw);
     if (!style) return;
     Preferences::setIconStyle(*style);
-    controller_.statusItemController().syncAutoHideState();
-    if (controller_.stateDidChange) controller_.stateDidChange();
+    owner_.statusIconStyleDidChange();
+    owner_.stateChanged();
 }
 
 void SettingsWindowController::windowDidBecomeKey(kit::Window&) {

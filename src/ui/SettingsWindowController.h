@@ -1,9 +1,9 @@
 #pragma once
 
 // The program's one window: every setting in a column of labelled rows. It
-// stores nothing itself; each control calls an operation of the application
-// controller, and refresh() redraws every control from the current state.
-// Closing only hides it; show() brings the same window back.
+// stores nothing itself; each control calls an operation of its owner (the
+// application controller), and refresh() redraws every control from the
+// current state. Closing only hides it; show() brings the same window back.
 
 #include <memory>
 #include <optional>
@@ -12,8 +12,8 @@
 #include "kit/Responder.h"
 #include "kit/Window.h"
 #include "shortcuts/HotKey.h"
+#include "ui/SettingsWindowOwner.h"
 
-class AppController;
 class AppRulesView;
 class ShortcutRecorderControl;
 
@@ -29,7 +29,7 @@ class SettingsWindowController : public kit::Responder, public kit::WindowDelega
 public:
     static constexpr const char* title = "Tarnwick Settings";
 
-    explicit SettingsWindowController(AppController& controller);
+    explicit SettingsWindowController(SettingsWindowOwner& owner);
     ~SettingsWindowController() override;
     SettingsWindowController(const SettingsWindowController&) = delete;
     SettingsWindowController& operator=(const SettingsWindowController&) = delete;
@@ -86,7 +86,7 @@ private:
     void toggleRightClick();
     void chooseIcon();
 
-    AppController& controller_;
+    SettingsWindowOwner& owner_;
     // Owned by the window's views.
     ShortcutRecorderControl* recorder_ = nullptr;
     kit::Button* clearButton_ = nullptr;

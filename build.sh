@@ -13,6 +13,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libglib2.0-dev libplist-dev libxkbcommon-dev libxkbcommon-x11-dev libicu-dev xkb-data
   libcairo2-dev libpango1.0-dev fonts-inter libx11-dev libx11-xcb-dev libxi-dev libxrandr-dev
+  libgdk-pixbuf-2.0-dev librsvg2-common
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   dbus xvfb xauth xdotool x11-xkb-utils xterm

@@ -91,9 +91,20 @@ bool isPNGFile(const fs::path& path) {
     return file.read(start.data(), start.size()) && start == signature;
 }
 
-std::optional<std::string> firstPNG(const std::vector<fs::path>& candidates) {
+// A PNG (checked by its signature), or a file in one of the other formats
+// icons come in, which the toolkit's image loaders read.
+bool isIconFile(const fs::path& path) {
+    auto extension = path.extension();
+    if (extension == ".svg" || extension == ".xpm" || extension == ".icns") {
+        std::error_code error;
+        return fs::is_regular_file(path, error);
+    }
+    return isPNGFile(path);
+}
+
+std::optional<std::string> firstIconFile(const std::vector<fs::path>& candidates) {
     for (const auto& candidate : candidates) {
-        if (isPNGFile(candidate)) return candidate.string();
+        if (isIconFile(candidate)) return candidate.string();
     }
     return std::nullopt;
 }
@@ -116,8 +127,11 @@ std::optional<std::string> bundleIconFile(const fs::path& bundle) {
     const std::string& name = *entry->text();
     auto resources = bundle / "Contents" / "Resources";
     std::vector<fs::path> candidates{resources / name};
-    if (fs::path(name).extension().empty()) candidates.push_back(resources / (name + ".png"));
-    return firstPNG(candidates);
+    if (fs::path(name).extension().empty()) {
+        candidates.push_back(resources / (name + ".png"));
+        candidates.push_back(resources / (name + ".icns"));
+    }
+    return firstIconFile(candidates);
 }
 
 // Read at each look-up rather than once, as GLib does, so a changed
@@ -146,7 +160,7 @@ std::vector<fs::path> iconFolders() {
 }
 
 // The hicolor theme's application icons, the sizes nearest to a list icon
-// first, then the old pixmaps folder.
+// first, then the scalable one, then the old pixmaps folder.
 std::optional<std::string> themedIconFile(const std::vector<std::string>& names) {
     static constexpr const char* sizes[] = {"48x48", "32x32", "64x64", "128x128", "256x256"};
     auto folders = iconFolders();
@@ -157,8 +171,11 @@ std::optional<std::string> themedIconFile(const std::vector<std::string>& names)
             for (const auto& folder : folders)
                 candidates.push_back(folder / "hicolor" / size / "apps" / (name + ".png"));
         }
-        candidates.push_back(fs::path("/usr/share/pixmaps") / (name + ".png"));
-        if (auto found = firstPNG(candidates)) return found;
+        for (const auto& folder : folders)
+            candidates.push_back(folder / "hicolor" / "scalable" / "apps" / (name + ".svg"));
+        for (const char* extension : {".png", ".svg", ".xpm"})
+            candidates.push_back(fs::path("/usr/share/pixmaps") / (name + extension));
+        if (auto found = firstIconFile(candidates)) return found;
     }
     return std::nullopt;
 }
@@ -295,7 +312,7 @@ std::optional<std::string> HostWorkspace::applicationIconFile(const std::string&
     if (isBundle(applicationPath)) return bundleIconFile(applicationPath);
     auto icon = desktopEntryIcon(applicationPath);
     if (!icon) return std::nullopt;
-    if (icon->file) return firstPNG({*icon->file});
+    if (icon->file) return firstIconFile({*icon->file});
     return themedIconFile(icon->themedNames);
 }
 

@@ -1,6 +1,7 @@
 #include "kit/Bitmap.h"
 
 #include <cairo.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -56,6 +57,35 @@ std::optional<Bitmap> takeSurface(cairo_surface_t* loaded) {
     return bitmap;
 }
 
+// One pixel of a pixbuf (straight RGB or RGBA bytes) as premultiplied ARGB.
+std::uint32_t premultiplied(const guchar* rgba, bool hasAlpha) {
+    std::uint32_t alpha = hasAlpha ? rgba[3] : 255;
+    auto channel = [alpha](guchar value) { return (std::uint32_t(value) * alpha + 127) / 255; };
+    return alpha << 24 | channel(rgba[0]) << 16 | channel(rgba[1]) << 8 | channel(rgba[2]);
+}
+
+std::optional<Bitmap> takePixbuf(GdkPixbuf* pixbuf) {
+    if (!pixbuf) return std::nullopt;
+    int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    if (gdk_pixbuf_get_bits_per_sample(pixbuf) != 8 || channels < 3) {
+        g_object_unref(pixbuf);
+        return std::nullopt;
+    }
+    bool hasAlpha = gdk_pixbuf_get_has_alpha(pixbuf);
+    int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    const guchar* rows = gdk_pixbuf_read_pixels(pixbuf);
+    Bitmap bitmap(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
+    auto& pixels = bitmap.image().pixels;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const guchar* row = rows + std::size_t(y) * stride;
+        for (int x = 0; x < bitmap.width(); ++x)
+            pixels[std::size_t(y) * bitmap.width() + x] =
+                premultiplied(row + x * channels, hasAlpha);
+    }
+    g_object_unref(pixbuf);
+    return bitmap;
+}
+
 }  // namespace
 
 Bitmap::Bitmap(int width, int height) {
@@ -91,6 +121,18 @@ bool Bitmap::writePNG(const std::string& path, std::string* reason) const {
 
 std::optional<Bitmap> Bitmap::readPNG(const std::string& path) {
     return takeSurface(cairo_image_surface_create_from_png(path.c_str()));
+}
+
+std::optional<Bitmap> Bitmap::readImageFile(const std::string& path, int pixelSize) {
+    int width = 0;
+    int height = 0;
+    GdkPixbufFormat* format = gdk_pixbuf_get_file_info(path.c_str(), &width, &height);
+    if (!format || pixelSize <= 0) return std::nullopt;
+    bool fits = width > 0 && height > 0 && width <= pixelSize && height <= pixelSize;
+    if (fits && !gdk_pixbuf_format_is_scalable(format))
+        return takePixbuf(gdk_pixbuf_new_from_file(path.c_str(), nullptr));
+    return takePixbuf(
+        gdk_pixbuf_new_from_file_at_size(path.c_str(), pixelSize, pixelSize, nullptr));
 }
 
 std::optional<Bitmap> Bitmap::fromPNGData(const std::vector<std::uint8_t>& data) {

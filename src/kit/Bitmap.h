@@ -28,6 +28,10 @@ public:
     // False when the file could not be written; `reason` then says why.
     bool writePNG(const std::string& path, std::string* reason = nullptr) const;
     static std::optional<Bitmap> readPNG(const std::string& path);
+    // A picture in any format the desktop's image loaders read (PNG, SVG,
+    // XPM, ICNS…): in its own pixels when they fit into `pixelSize` ×
+    // `pixelSize`, otherwise (and always when scalable) fitted into them.
+    static std::optional<Bitmap> readImageFile(const std::string& path, int pixelSize);
     static std::optional<Bitmap> fromPNGData(const std::vector<std::uint8_t>& data);
 
 private:

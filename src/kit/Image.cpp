@@ -89,9 +89,12 @@ Image Image::genericApplicationIcon() {
 }
 
 std::optional<Image> Image::applicationIcon(const std::string& applicationPath) {
+    // Icons without a pixel size of their own (SVG) are rendered at 64
+    // pixels: lists show them far smaller, even at twice the density.
+    static constexpr int scalablePixels = 64;
     auto file = platform::current().workspace.applicationIconFile(applicationPath);
     if (!file) return std::nullopt;
-    return fromPNGFile(*file);
+    return fromFile(*file, scalablePixels);
 }
 
 Image Image::fromBitmap(Bitmap bitmap, Size size) {
@@ -101,8 +104,8 @@ Image Image::fromBitmap(Bitmap bitmap, Size size) {
     return image;
 }
 
-std::optional<Image> Image::fromPNGFile(const std::string& path) {
-    auto bitmap = Bitmap::readPNG(path);
+std::optional<Image> Image::fromFile(const std::string& path, int scalablePixels) {
+    auto bitmap = Bitmap::readImageFile(path, scalablePixels);
     if (!bitmap) return std::nullopt;
     Size size{double(bitmap->width()), double(bitmap->height())};
     return fromBitmap(std::move(*bitmap), size);

@@ -23,7 +23,8 @@ public:
     static std::optional<Image> symbol(std::string_view name, std::string accessibilityDescription = "");
     static Image genericApplicationIcon();
     static Image fromBitmap(Bitmap bitmap, Size size);
-    static std::optional<Image> fromPNGFile(const std::string& path);
+    // A picture file, one point a pixel; see Bitmap::readImageFile.
+    static std::optional<Image> fromFile(const std::string& path, int scalablePixels);
     // The icon the desktop shows for the application (a bundle or a desktop
     // entry) at `applicationPath`; absent when it has none we can read.
     static std::optional<Image> applicationIcon(const std::string& applicationPath);

@@ -48,7 +48,8 @@ public:
     // when no installed application has it.
     virtual std::optional<std::string> applicationPath(const std::string& bundleIdentifier) = 0;
 
-    // A PNG file with the icon the desktop shows for the application
+    // A picture file (PNG, or SVG, XPM or ICNS) with the icon the desktop
+    // shows for the application
     // installed at `applicationPath` (as answered by applicationPath);
     // absent when it has none the program can read.
     virtual std::optional<std::string> applicationIconFile(const std::string& applicationPath) = 0;

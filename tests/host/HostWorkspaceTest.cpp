@@ -152,14 +152,16 @@ std::string bundleWithIcon(const std::string& folder, const std::string& name,
     return bundle.string();
 }
 
-TEST_F(HostWorkspaceTest, ABundleHasTheIdentifierAndThePNGIconItsInfoNames) {
+TEST_F(HostWorkspaceTest, ABundleHasTheIdentifierAndTheIconItsInfoNames) {
     auto plain = bundleWithIcon(folder.path(), "Plain", "Jot");
     auto given = bundleWithIcon(folder.path(), "Given", "Pic.png");
-    auto foreign = bundleWithIcon(folder.path(), "Foreign", "Jot.icns");
+    auto mac = bundleWithIcon(folder.path(), "Mac", "AppIcon");
+    auto foreign = bundleWithIcon(folder.path(), "Foreign", "Jot.bmp");
     auto escaping = bundleWithIcon(folder.path(), "Escaping", "../../outside.png");
     writePNG(plain + "/Contents/Resources/Jot.png");
     writePNG(given + "/Contents/Resources/Pic.png");
-    support::writeFile(foreign + "/Contents/Resources/Jot.icns", "icns");
+    support::writeFile(mac + "/Contents/Resources/AppIcon.icns", "icns");
+    support::writeFile(foreign + "/Contents/Resources/Jot.bmp", "BM");
     writePNG(folder.path() + "/outside.png");
     fs::create_directories(folder.path() + "/Stuff");
 
@@ -170,7 +172,8 @@ TEST_F(HostWorkspaceTest, ABundleHasTheIdentifierAndThePNGIconItsInfoNames) {
 
     EXPECT_EQ(workspace.applicationIconFile(plain), plain + "/Contents/Resources/Jot.png");
     EXPECT_EQ(workspace.applicationIconFile(given), given + "/Contents/Resources/Pic.png");
-    EXPECT_EQ(workspace.applicationIconFile(foreign), std::nullopt) << "not a PNG";
+    EXPECT_EQ(workspace.applicationIconFile(mac), mac + "/Contents/Resources/AppIcon.icns");
+    EXPECT_EQ(workspace.applicationIconFile(foreign), std::nullopt) << "not an icon format";
     EXPECT_EQ(workspace.applicationIconFile(escaping), std::nullopt);
 }
 
@@ -198,6 +201,7 @@ TEST_F(HostWorkspaceTest, ADesktopEntrysIconComesFromItsFileOrTheIconTheme) {
     writePNG(folder.path() + "/system/icons/hicolor/256x256/apps/org.example.Probe.png");
     writePNG(data + "/icons/hicolor/32x32/apps/org.example.Probe.png");
     writePNG(folder.path() + "/drawn.png");
+    support::writeFile(data + "/icons/hicolor/scalable/apps/org.example.Drawn.svg", "<svg/>");
     auto entry = [&](const std::string& name, const std::string& icon) {
         auto path = data + "/applications/" + name + ".desktop";
         fs::create_directories(data + "/applications");
@@ -209,6 +213,8 @@ TEST_F(HostWorkspaceTest, ADesktopEntrysIconComesFromItsFileOrTheIconTheme) {
     EXPECT_EQ(workspace.applicationIconFile(entry("themed", "org.example.Probe")),
               data + "/icons/hicolor/32x32/apps/org.example.Probe.png")
         << "the size nearest a list icon, wherever it lies";
+    EXPECT_EQ(workspace.applicationIconFile(entry("scalable", "org.example.Drawn")),
+              data + "/icons/hicolor/scalable/apps/org.example.Drawn.svg");
     EXPECT_EQ(workspace.applicationIconFile(entry("file", folder.path() + "/drawn.png")),
               folder.path() + "/drawn.png");
     EXPECT_EQ(workspace.applicationIconFile(entry("unknown", "org.example.Unknown")), std::nullopt);

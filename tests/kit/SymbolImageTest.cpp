@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "kit/GraphicsContext.h"
 #include "kit/Image.h"
@@ -122,17 +123,51 @@ TEST(SymbolImageTest, ImagesAreEqualByNameOrBySharedPixels) {
     EXPECT_EQ(Image::genericApplicationIcon(), Image::genericApplicationIcon());
 }
 
-TEST(SymbolImageTest, PNGFilesBecomeImagesOfTheirPixelSize) {
+TEST(SymbolImageTest, PictureFilesBecomeImagesOfTheirPixelSize) {
+    auto folder = std::filesystem::path(testing::TempDir());
     kit::Bitmap bitmap(24, 12);
     bitmap.image().pixels.assign(24 * 12, 0xff336699);
-    auto path = std::filesystem::path(testing::TempDir()) / "tarnwick-symbol-test.png";
-    ASSERT_TRUE(bitmap.writePNG(path.string()));
-    auto image = Image::fromPNGFile(path.string());
-    std::filesystem::remove(path);
+    auto png = folder / "tarnwick-symbol-test.png";
+    ASSERT_TRUE(bitmap.writePNG(png.string()));
+    auto image = Image::fromFile(png.string(), 64);
+    std::filesystem::remove(png);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (kit::Size{24, 12}));
+    EXPECT_EQ(image->size(), (kit::Size{24, 12})) << "a PNG keeps its own size";
     EXPECT_EQ(image->render(1).image(), bitmap.image());
-    EXPECT_FALSE(Image::fromPNGFile(path.string()));
+    EXPECT_FALSE(Image::fromFile(png.string(), 64));
+
+    // Icons of desktop entries also come as XPM and SVG: straight RGBA turned
+    // into premultiplied ARGB, an SVG fitted into the size asked for, a
+    // picture larger than that fitted too.
+    auto xpm = folder / "tarnwick-symbol-test.xpm";
+    std::ofstream(xpm) << "/* XPM */\nstatic char *icon[] = {\n\"2 1 2 1\",\n"
+                          "\"r c #FF0000\",\n\". c None\",\n\"r.\"};\n";
+    auto fromXPM = Image::fromFile(xpm.string(), 64);
+    std::filesystem::remove(xpm);
+    ASSERT_TRUE(fromXPM);
+    EXPECT_EQ(fromXPM->size(), (kit::Size{2, 1}));
+    EXPECT_EQ(fromXPM->render(1).pixel(0, 0), 0xffff0000u);
+    EXPECT_EQ(fromXPM->render(1).pixel(1, 0), 0u);
+
+    auto svg = folder / "tarnwick-symbol-test.svg";
+    std::ofstream(svg)
+        << R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="20">)"
+           R"(<rect width="10" height="20" fill="#0000ff" fill-opacity="0.5"/></svg>)";
+    auto fromSVG = Image::fromFile(svg.string(), 64);
+    std::filesystem::remove(svg);
+    ASSERT_TRUE(fromSVG);
+    EXPECT_EQ(fromSVG->size(), (kit::Size{32, 64}));
+    auto pixel = fromSVG->render(1).pixel(16, 32);
+    EXPECT_NEAR(int(pixel >> 24), 128, 1);
+    EXPECT_EQ(pixel & 0xff, pixel >> 24) << "blue premultiplied by its alpha";
+    EXPECT_EQ(pixel & 0x00ffff00, 0u);
+
+    kit::Bitmap large(256, 128);
+    ASSERT_TRUE(large.writePNG(png.string()));
+    auto fitted = Image::fromFile(png.string(), 64);
+    std::filesystem::remove(png);
+    ASSERT_TRUE(fitted);
+    EXPECT_EQ(fitted->size(), (kit::Size{64, 32}));
 }
 
 }  // namespace

@@ -16,6 +16,12 @@ std::optional<unsigned long> firstLong(Display* display, Window window, const ch
     return items.front();
 }
 
+void setProperty(Display* display, Window window, Atom property, Atom type, int format,
+                 const void* data, std::size_t count) {
+    XChangeProperty(display, window, property, type, format, PropModeReplace,
+                    static_cast<const unsigned char*>(data), static_cast<int>(count));
+}
+
 bool isOrdinary(Display* display, Window window) {
     for (auto state : x11Longs(display, window, "_NET_WM_STATE", XA_ATOM)) {
         if (state == x11Atom(display, "_NET_WM_STATE_SKIP_TASKBAR")) return false;
@@ -36,12 +42,18 @@ unsigned long x11Atom(Display* display, const char* name) {
 std::vector<unsigned long> x11Longs(Display* display, unsigned long window, const char* name,
                                     unsigned long type) {
     if (!display || !window) return {};
+    return x11Longs(display, window, x11Atom(display, name), type);
+}
+
+std::vector<unsigned long> x11Longs(Display* display, unsigned long window, unsigned long property,
+                                    unsigned long type) {
+    if (!display || !window) return {};
     Atom actualType = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    int status = XGetWindowProperty(display, window, x11Atom(display, name), 0, 1 << 16, False,
-                                    type, &actualType, &format, &count, &after, &data);
+    int status = XGetWindowProperty(display, window, property, 0, 1 << 16, False, type, &actualType,
+                                    &format, &count, &after, &data);
     std::vector<unsigned long> items;
     if (status == Success && data && actualType == type && format == 32) {
         auto* values = reinterpret_cast<unsigned long*>(data);
@@ -49,6 +61,16 @@ std::vector<unsigned long> x11Longs(Display* display, unsigned long window, cons
     }
     if (data) XFree(data);
     return items;
+}
+
+void x11SetLongs(Display* display, unsigned long window, unsigned long property, unsigned long type,
+                 const std::vector<unsigned long>& values) {
+    setProperty(display, window, property, type, 32, values.data(), values.size());
+}
+
+void x11SetText(Display* display, unsigned long window, unsigned long property, unsigned long type,
+                const std::string& text) {
+    setProperty(display, window, property, type, 8, text.data(), text.size());
 }
 
 std::vector<unsigned long> x11Children(Display* display, unsigned long window) {

@@ -1,8 +1,7 @@
 #pragma once
 
-// Reading the properties clients put on their windows (EWMH, ICCCM). Callers
-// catch the errors of windows that have gone (X11ErrorTrap); these helpers
-// only read.
+// Reading and writing the properties clients put on their windows (EWMH,
+// ICCCM). Callers catch the errors of windows that have gone (X11ErrorTrap).
 
 #include <optional>
 #include <string>
@@ -18,6 +17,17 @@ unsigned long x11Atom(Display* display, const char* name);
 // over); empty when the window lacks it or it has another type.
 std::vector<unsigned long> x11Longs(Display* display, unsigned long window, const char* name,
                                     unsigned long type);
+// The same for a property whose atom is already known.
+std::vector<unsigned long> x11Longs(Display* display, unsigned long window, unsigned long property,
+                                    unsigned long type);
+
+// Replace a property with 32-bit items: longs on the client side, whatever
+// their size on the wire.
+void x11SetLongs(Display* display, unsigned long window, unsigned long property, unsigned long type,
+                 const std::vector<unsigned long>& values);
+// Replace a property with 8-bit text.
+void x11SetText(Display* display, unsigned long window, unsigned long property, unsigned long type,
+                const std::string& text);
 
 // The window's children, bottom to top; empty when it is gone.
 std::vector<unsigned long> x11Children(Display* display, unsigned long window);

@@ -9,15 +9,20 @@
 //
 // Our windows are opaque; where a picture is not (a menu's rounded corners),
 // it shows over white, the light appearance's backdrop, rather than black.
+//
+// This ties together the window objects (X11Windows), what the window
+// manager is told and asked (X11WindowManagerHints), the pop-up menus' grabs
+// (X11PopUps) and the translation of input events (X11EventTranslation).
 
-#include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
-#include <set>
+#include <string>
 #include <vector>
 
 #include "host/x11/X11Connection.h"
+#include "host/x11/X11EventTranslation.h"
+#include "host/x11/X11PopUps.h"
+#include "host/x11/X11WindowManagerHints.h"
+#include "host/x11/X11Windows.h"
 #include "platform/Activation.h"
 #include "platform/WindowServer.h"
 
@@ -58,72 +63,31 @@ public:
     void setApplicationIcon(const std::vector<platform::PixelImage>& sizes) override;
 
 private:
-    struct NativeWindow;  // one of our windows, with its X resources
-    struct Atoms;
-    struct PixelFormat;
-
-    // The previous button press, for counting clicks.
-    struct Press {
-        platform::NativeWindowId window = 0;
-        unsigned button = 0;
-        unsigned long time = 0;
-        int x = 0, y = 0;
-        int count = 0;
-    };
-
-    NativeWindow* find(platform::NativeWindowId window);
-    void applyFrame(platform::NativeWindowId window, NativeWindow& native);
-    void applyTitle(platform::NativeWindowId window, const std::string& title);
-    void applyKindProperties(platform::NativeWindowId window, platform::NativeWindowKind kind);
-    void applyStates(platform::NativeWindowId window, const NativeWindow& native);
-    void applyIcon(platform::NativeWindowId window, platform::NativeWindowKind kind);
-    std::optional<platform::NativeWindowId> lastShownNormalWindow(platform::NativeWindowId except) const;
+    X11Window* find(platform::NativeWindowId window);
     void deliver(platform::NativeWindowId window, const platform::WindowEvent& event);
-
+    void applyStates(platform::NativeWindowId window, const X11Window& native);
+    bool skipsTaskLists() const;
     void focus(platform::NativeWindowId window);
-    void grabPointerForLastPopUp();
-    void forgetPopUp(platform::NativeWindowId window);
-    bool windowManagerSupports(unsigned long atom);
-    void sendToWindowManager(platform::NativeWindowId window, unsigned long messageType,
-                             const std::vector<long>& data);
 
     void onEvent(const XEvent& event);
     void onExpose(const XEvent& event);
     void onConfigure(const XEvent& event);
     void onButtonPress(const XEvent& event);
-    bool pressIsOutsidePopUps(const XEvent& event);
     void onButtonRelease(const XEvent& event);
     void onMotion(const XEvent& event);
     void onKey(const XEvent& event);
-    void onModifierKey(const XEvent& event, unsigned mask);
     void onFocus(const XEvent& event);
     void onClientMessage(const XEvent& event);
     void onMapChange(const XEvent& event);
-    int clickCount(platform::NativeWindowId window, const XEvent& event);
 
     X11Connection& connection_;
-    X11Connection::ListenerId listener_ = 0;
-    std::unique_ptr<Atoms> atoms_;
-    std::unique_ptr<PixelFormat> format_;
-    std::map<platform::NativeWindowId, std::unique_ptr<NativeWindow>> windows_;
-    platform::NativeWindowId nextOffscreenWindow_ = 1;
-    // Shown pop-up menus in the order they appeared; the last holds the pointer.
-    std::vector<platform::NativeWindowId> popUps_;
-    // Our windows as they were last shown, oldest first; dialogs belong to the newest.
-    std::vector<platform::NativeWindowId> shownOrder_;
     const platform::Activation* activation_;
-    Press lastPress_;
-    // Keys that are down: with detectable auto-repeat a repeat is a second
-    // press without a release.
-    std::set<unsigned> heldKeys_;
-    // Modifier keys that are down, with their X modifier masks: releasing one
-    // Shift leaves the state shifted while the other is held.
-    std::map<unsigned, unsigned> heldModifierKeys_;
-    // Whether Caps Lock was locked when its key went down; the lock then comes
-    // off as the key goes up.
-    bool capsLockedAtPress_ = false;
-    // _NET_WM_ICON's cardinals: width, height, then straight ARGB rows, per size.
-    std::vector<unsigned long> icon_;
+    X11EventTranslation translation_;
+    X11WindowManagerHints hints_;
+    X11Windows windows_;
+    X11PopUps popUps_;
+    X11Connection::ListenerId listener_ = 0;
+    platform::NativeWindowId nextOffscreenWindow_ = 1;
 };
 
 }  // namespace host

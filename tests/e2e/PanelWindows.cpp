@@ -71,7 +71,7 @@ std::vector<PanelWindow> panelWindows(const std::string& displayName, const std:
         int x = 0, y = 0;
         Window child = 0;
         XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-        found.push_back({x, y, attributes.width, attributes.height});
+        found.push_back({x, y, attributes.width, attributes.height, window});
     }
     XSync(display, False);
     XSetErrorHandler(ignoreErrors);
@@ -81,31 +81,43 @@ std::vector<PanelWindow> panelWindows(const std::string& displayName, const std:
 
 namespace {
 
-// The first mapped override-redirect window that `wanted` accepts.
+// The mapped override-redirect windows that `wanted` accepts, bottom first.
 template <typename Wanted>
-std::optional<PanelWindow> popUp(const std::string& displayName, Wanted wanted) {
+std::vector<PanelWindow> popUps(const std::string& displayName, Wanted wanted) {
     Display* display = XOpenDisplay(displayName.c_str());
-    if (!display) return std::nullopt;
-    std::optional<PanelWindow> found;
+    if (!display) return {};
+    std::vector<PanelWindow> found;
     for (Window window : children(display, DefaultRootWindow(display))) {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display, window, &attributes) || !attributes.override_redirect ||
             attributes.map_state != IsViewable || !wanted(display, window, attributes)) {
             continue;
         }
-        found = PanelWindow{attributes.x, attributes.y, attributes.width, attributes.height};
-        break;
+        found.push_back({attributes.x, attributes.y, attributes.width, attributes.height, window});
     }
     XCloseDisplay(display);
     return found;
 }
 
+template <typename Wanted>
+std::optional<PanelWindow> popUp(const std::string& displayName, Wanted wanted) {
+    auto found = popUps(displayName, wanted);
+    if (found.empty()) return std::nullopt;
+    return found.front();
+}
+
+bool isTarnwicks(Display* display, Window window, const XWindowAttributes&) {
+    return hasClass(display, window, "tarnwick");
+}
+
 }  // namespace
 
 std::optional<PanelWindow> tarnwickMenu(const std::string& displayName) {
-    return popUp(displayName, [](Display* display, Window window, const XWindowAttributes&) {
-        return hasClass(display, window, "tarnwick");
-    });
+    return popUp(displayName, isTarnwicks);
+}
+
+std::vector<PanelWindow> tarnwickMenus(const std::string& displayName) {
+    return popUps(displayName, isTarnwicks);
 }
 
 std::optional<PanelWindow> menuOpenBelow(const std::string& displayName, int top) {

@@ -13,6 +13,7 @@ namespace e2e {
 
 struct PanelWindow {
     int x = 0, y = 0, width = 0, height = 0;
+    unsigned long id = 0;
 };
 
 // The mapped dock windows whose WM_CLASS names `program` (instance or class,
@@ -36,6 +37,8 @@ bool waitForTopPanel(const std::string& display, const std::string& program, boo
 // Where a pop-up menu of Tarnwick's is open on the display (its top-left
 // corner), if one is.
 std::optional<PanelWindow> tarnwickMenu(const std::string& display);
+// All of them, a submenu after the menu it opened from.
+std::vector<PanelWindow> tarnwickMenus(const std::string& display);
 
 // A menu-sized pop-up of any program's, open at or below the row `top`.
 std::optional<PanelWindow> menuOpenBelow(const std::string& display, int top);

@@ -16,9 +16,10 @@ bool isRed(unsigned long pixel) {
 
 }  // namespace
 
-std::vector<unsigned long> pixels(unsigned long window, const PixelRect& rect) {
+std::vector<unsigned long> pixels(unsigned long window, const PixelRect& rect,
+                                  const std::string& displayName) {
     std::vector<unsigned long> result;
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
     if (!display) return result;
     // Only what lies inside the window can be read.
     XWindowAttributes attributes;

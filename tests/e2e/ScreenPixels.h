@@ -2,6 +2,7 @@
 
 // What a window shows on the X server, read back as a person would see it.
 
+#include <string>
 #include <vector>
 
 namespace e2e {
@@ -11,8 +12,10 @@ struct PixelRect {
 };
 
 // The window's pixels in `rect` (0xRRGGBB), row by row; as much of it as
-// lies inside the window, nothing without a display.
-std::vector<unsigned long> pixels(unsigned long window, const PixelRect& rect);
+// lies inside the window, nothing without a display. The display is
+// $DISPLAY's unless named.
+std::vector<unsigned long> pixels(unsigned long window, const PixelRect& rect,
+                                  const std::string& display = "");
 
 // How many pixels of the window in `rect` are strongly red, the colour
 // refusals are written in.

@@ -8,6 +8,8 @@
 #include "kit/ImageView.h"
 #include "kit/Label.h"
 #include "kit/PopUpButton.h"
+#include "kit/SegmentedControl.h"
+#include "ui/AppRulesView.h"
 #include "ui/SettingsWindowController.h"
 #include "ui/ShortcutRecorderControl.h"
 
@@ -25,8 +27,12 @@ SettingsSpots settingsWindowSpots() {
     kit::Rect on = settings.iconPreviewOn().frameInWindow(),
               off = settings.iconPreviewOff().frameInWindow();
     kit::Rect previews{on.origin, {off.maxX() - on.origin.x, on.size.height}};
-    return {settings.recorder().frameInWindow(), settings.clearButton().frameInWindow(), status,
-            settings.iconPopUp().frameInWindow(), previews};
+    return {settings.recorder().frameInWindow(),
+            settings.clearButton().frameInWindow(),
+            status,
+            settings.iconPopUp().frameInWindow(),
+            previews,
+            settings.rulesView().addRemove().frameInWindow()};
 }
 
 }  // namespace e2e

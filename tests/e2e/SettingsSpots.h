@@ -10,6 +10,8 @@ namespace e2e {
 
 struct SettingsSpots {
     kit::Rect recorder, clear, status, iconPopUp, previews;
+    // The rules list's + and − buttons.
+    kit::Rect addRemove;
 };
 
 SettingsSpots settingsWindowSpots();

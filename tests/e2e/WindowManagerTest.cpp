@@ -39,22 +39,6 @@ public:
         XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
         return {x, y};
     }
-    // Waits until a window manager has announced itself on the root.
-    bool waitForWindowManager() {
-        Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type,
-                               &format, &count, &after, &data);
-            if (data) XFree(data);
-            if (count == 1) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
     // The window's _NET_WM_STATE, as the window manager keeps it.
     std::vector<std::string> states(unsigned long window) {
         Atom type = 0;
@@ -99,7 +83,7 @@ protected:
         ASSERT_TRUE(desktop->ready());
         manager = desktop->start(GetParam());
         screen = std::make_unique<Screen>(desktop->display());
-        ASSERT_TRUE(screen->waitForWindowManager()) << manager->stderrText();
+        ASSERT_TRUE(desktop->waitForWindowManager()) << manager->stderrText();
         tarnwick = e2e::launch(home.path(), desktop->environment());
         ASSERT_TRUE(tarnwick->waitForStderr("Settings window shown")) << tarnwick->stderrText();
         std::istringstream ids(

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+
+// Last: Xlib's macros (None, Bool, ...) would clash with the names above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace support {
 namespace {
@@ -53,6 +59,26 @@ std::string PrivateDesktop::run(const std::vector<std::string>& argv) const {
     auto status = child.wait(std::chrono::seconds(30));
     EXPECT_EQ(status, 0) << argv[0] << ": " << child.stderrText();
     return child.stdoutText();
+}
+
+bool PrivateDesktop::waitForWindowManager() const {
+    Display* display = XOpenDisplay(display_.c_str());
+    if (!display) return false;
+    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    bool announced = false;
+    for (int attempt = 0; attempt < 200 && !announced; ++attempt) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data);
+        if (data) XFree(data);
+        announced = count == 1;
+        if (!announced) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XCloseDisplay(display);
+    return announced;
 }
 
 bool installed(const std::string& program) {

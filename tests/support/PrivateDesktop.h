@@ -37,6 +37,9 @@ public:
     // Runs a program in the session to its end and answers what it printed;
     // a non-zero exit fails the current test.
     std::string run(const std::vector<std::string>& argv) const;
+    // Waits up to ten seconds for a window manager to announce itself on the
+    // root window (_NET_SUPPORTING_WM_CHECK).
+    bool waitForWindowManager() const;
 
 private:
     std::string home_;

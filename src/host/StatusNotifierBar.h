@@ -1,39 +1,33 @@
 #pragma once
 
 // The status area of Linux panels: each item is a StatusNotifierItem on the
-// session bus, its menu a com.canonical.dbusmenu object, which is what panels
-// show and open. Everything runs on the GLib main loop.
-//
-// How the contract maps onto the item:
-// - Title stays the application's name, because panels list and configure
-//   items by it. The short text of setTitle (the arrow shown when there is no
-//   icon) is the XAyatanaLabel, which panels draw in the bar.
-// - The tooltip is the ToolTip's title; its icon and description stay empty.
-// - Panels open the menu themselves (ItemIsMenu), so Activate and
-//   ContextMenu have nothing to do.
+// session bus (host/tray/StatusNotifierItem.h), its menu a
+// com.canonical.dbusmenu object (host/tray/DBusMenuServer.h), which is what
+// panels show and open. The bar keeps the items by id, turns the program's
+// icons and menus into theirs, and hands what panels do back to the
+// program's callbacks. Everything runs on the GLib main loop.
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
-#include <string_view>
 
+#include "host/tray/DBusMenuServer.h"
+#include "host/tray/StatusNotifierItem.h"
 #include "platform/StatusBar.h"
 
-// GLib's own declarations, repeated so this header needs no GLib include.
+// GLib's own declaration, repeated so this header needs no GLib include.
 typedef struct _GDBusConnection GDBusConnection;
-typedef struct _GDBusNodeInfo GDBusNodeInfo;
-typedef struct _GVariant GVariant;
 
 namespace host {
 
 class StatusNotifierBar : public platform::StatusBar {
 public:
-    static constexpr const char* itemInterface = "org.kde.StatusNotifierItem";
-    static constexpr const char* menuInterface = "com.canonical.dbusmenu";
-    static constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
-    static constexpr const char* watcherPath = "/StatusNotifierWatcher";
+    static constexpr const char* itemInterface = StatusNotifierItem::interfaceName;
+    static constexpr const char* menuInterface = DBusMenuServer::interfaceName;
+    static constexpr const char* watcherName = StatusNotifierItem::watcherName;
+    static constexpr const char* watcherPath = StatusNotifierItem::watcherPath;
 
     // Connects to the session bus. Without one, every call does nothing and
     // connected() says so.
@@ -64,26 +58,15 @@ public:
 
 private:
     struct Item;
-    struct Bus;  // the GDBus callbacks
+    struct Pending;  // work queued for the main loop
 
     Item* find(platform::StatusItemId item) const;
-    void publish(Item& item);
-    void withdraw(Item& item);
-    void registerWithWatcher(const Item& item);
-    void emitItemSignal(const Item& item, const char* name, GVariant* parameters);
-    void emitMenuSignal(const Item& item, const char* name, GVariant* parameters);
-
-    // Answers false for an entry the menu does not have.
-    bool menuEvent(platform::StatusItemId item, int entryId, std::string_view eventId);
-    // Answers whether the menu changed, so the panel must fetch it again.
-    bool menuAboutToShow(platform::StatusItemId item, int menuId);
-    void menuWillOpen(platform::StatusItemId item, int menuId);
     void queue(std::function<void()> work);
+    void menuWillOpen(platform::StatusItemId item, int menuId);
     void deliverClick(platform::StatusItemId item, int entryId);
     void deliverMenuRequest(platform::StatusItemId item, int x, int y);
 
     GDBusConnection* connection_ = nullptr;
-    GDBusNodeInfo* interfaces_ = nullptr;
     std::map<platform::StatusItemId, std::unique_ptr<Item>> items_;
     platform::StatusItemId nextItem_ = 1;
     std::set<unsigned> pending_;  // idle sources of queued work

@@ -205,6 +205,10 @@ StatusMenuEntry sampleMenu() {
     return root;
 }
 
+GVariant* idsVariant(const std::vector<gint32>& ids) {
+    return g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, ids.data(), ids.size(), sizeof(gint32));
+}
+
 // One line per entry, indented by depth: what a panel would draw from.
 void describeLayout(GVariant* node, int depth, std::vector<std::string>& lines) {
     gint32 id = 0;
@@ -360,10 +364,7 @@ TEST_F(StatusNotifierBarTest, MenuLayoutCarriesLabelsChecksShortcutsAndSeparator
     ASSERT_TRUE(mixed);
     EXPECT_EQ(printed(mixed.get()), "(<-1>,)");
     auto group = menuCall("GetGroupProperties",
-                          g_variant_new("(@ai^as)",
-                                        g_variant_new_fixed_array(G_VARIANT_TYPE_INT32,
-                                                                  std::vector<gint32>{3, 8}.data(),
-                                                                  2, sizeof(gint32)),
+                          g_variant_new("(@ai^as)", idsVariant({3, 8}),
                                         std::vector<const char*>{"label", nullptr}.data()));
     ASSERT_TRUE(group);
     EXPECT_EQ(printed(group.get()), "([(3, {'label': <'Hide'>}), (8, {'label': <'About'>})],)");
@@ -445,19 +446,14 @@ TEST_F(StatusNotifierBarTest, ClickRunsTheEntrysActionAfterThePanelHasItsAnswer)
     EXPECT_EQ(menuRequests, (std::vector<std::pair<int, int>>{{1200, 14}, {30, 790}}));
 }
 
-// Items hear when the panel behind them turns dark or light, once per change.
 // Whatever a client sends, the work done and the reply are sized by the
 // menu: repeated ids count once, unknown ids are named back only as many
 // times as the menu has entries, and a batch of events larger than the menu
 // could cause is refused whole.
 TEST_F(StatusNotifierBarTest, RequestsAreAnsweredBySizeOfTheMenuNotOfTheRequest) {
     bar.setMenu(item, sampleMenu());
-    auto ids = [](std::vector<gint32> values) {
-        return g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, values.data(), values.size(),
-                                         sizeof(gint32));
-    };
     auto group = menuCall("GetGroupProperties",
-                          g_variant_new("(@ai^as)", ids(std::vector<gint32>(100000, 3)),
+                          g_variant_new("(@ai^as)", idsVariant(std::vector<gint32>(100000, 3)),
                                         std::vector<const char*>{"label", nullptr}.data()));
     ASSERT_TRUE(group);
     EXPECT_EQ(printed(group.get()), "([(3, {'label': <'Hide'>})],)");
@@ -465,7 +461,7 @@ TEST_F(StatusNotifierBarTest, RequestsAreAnsweredBySizeOfTheMenuNotOfTheRequest)
     std::vector<gint32> strangers(100000);
     for (std::size_t index = 0; index < strangers.size(); ++index) strangers[index] = 1000 + gint32(index);
     strangers.push_back(7);
-    auto shown = menuCall("AboutToShowGroup", g_variant_new("(@ai)", ids(strangers)));
+    auto shown = menuCall("AboutToShowGroup", g_variant_new("(@ai)", idsVariant(strangers)));
     ASSERT_TRUE(shown);
     g_autoptr(GVariant) errors = g_variant_get_child_value(shown.get(), 1);
     EXPECT_LE(g_variant_n_children(errors), 10u);
@@ -484,6 +480,7 @@ TEST_F(StatusNotifierBarTest, RequestsAreAnsweredBySizeOfTheMenuNotOfTheRequest)
     EXPECT_EQ(clicked, std::vector<int>{3});
 }
 
+// Items hear when the panel behind them turns dark or light, once per change.
 TEST_F(StatusNotifierBarTest, ItemsHearWhenTheStatusAreaChangesShade) {
     EXPECT_FALSE(bar.isDark());
     bar.setDark(true);
@@ -491,6 +488,49 @@ TEST_F(StatusNotifierBarTest, ItemsHearWhenTheStatusAreaChangesShade) {
     EXPECT_TRUE(bar.isDark());
     bar.setDark(false);
     EXPECT_EQ(appearanceChanges, 2);
+}
+
+// The program may end an item as its menu opens: what the panel asked for
+// beyond that is answered as unknown, and the item's path is free again.
+TEST_F(StatusNotifierBarTest, ItemEndedWhileItsMenuOpensAnswersTheRestAsUnknown) {
+    struct Address {
+        std::string name;
+        std::string menuPath;
+    };
+    auto addSelfEndingItem = [&] {
+        auto id = std::make_shared<platform::StatusItemId>();
+        Bar::Callbacks callbacks;
+        callbacks.menuWillOpen = [&, id](int menuId) {
+            opened.push_back(menuId);
+            bar.removeItem(*id);
+        };
+        *id = bar.addItem(callbacks);
+        bar.setMenu(*id, sampleMenu());
+        auto itemName = bar.busName(*id);
+        EXPECT_TRUE(pumpUntil([&] { return panel.hasOwner(itemName); })) << itemName;
+        return Address{itemName, bar.menuPath(*id)};
+    };
+
+    auto first = addSelfEndingItem();
+    auto shown = panel.call(first.name, first.menuPath, Bar::menuInterface, "AboutToShowGroup",
+                            g_variant_new("(@ai)", idsVariant({0, 7})));
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(printed(shown.get()), "([], [7])");
+
+    auto second = addSelfEndingItem();
+    EXPECT_EQ(second.menuPath, first.menuPath);
+    GVariantBuilder events;
+    g_variant_builder_init(&events, G_VARIANT_TYPE("a(isvu)"));
+    for (int id : {0, 7}) g_variant_builder_add_value(&events, event(id, "opened"));
+    g_variant_builder_add_value(&events, event(9, "clicked"));
+    auto idErrors = panel.call(second.name, second.menuPath, Bar::menuInterface, "EventGroup",
+                               g_variant_new("(a(isvu))", &events));
+    ASSERT_TRUE(idErrors);
+    EXPECT_EQ(printed(idErrors.get()), "([7, 9],)");
+
+    EXPECT_EQ(opened, (std::vector<int>{0, 0}));
+    EXPECT_TRUE(
+        pumpUntil([&] { return !panel.hasOwner(first.name) && !panel.hasOwner(second.name); }));
 }
 
 TEST_F(StatusNotifierBarTest, NewMenuSendsLayoutAndPropertyChangesOnlyWhenItChanged) {

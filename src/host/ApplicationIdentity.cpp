@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "host/HostProcessInfo.h"
+#include "host/XdgFolders.h"
 
 namespace host {
 namespace {
@@ -48,13 +49,6 @@ std::optional<ApplicationIdentity> identityOf(GDesktopAppInfo* entry) {
     auto id = identifierOf(entry);
     if (id.empty()) return std::nullopt;
     return ApplicationIdentity{id, text(g_app_info_get_name(G_APP_INFO(entry))), fileOf(entry)};
-}
-
-std::vector<std::string> dataFolders() {
-    std::vector<std::string> folders{text(g_get_user_data_dir())};
-    for (const gchar* const* folder = g_get_system_data_dirs(); folder && *folder; ++folder)
-        folders.emplace_back(*folder);
-    return folders;
 }
 
 // The desktop file id the desktop gives the entry file at `path`, without

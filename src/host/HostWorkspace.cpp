@@ -1,12 +1,9 @@
 #include "host/HostWorkspace.h"
 
 #include <gio/gio.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +11,7 @@
 #include "host/HostProcessInfo.h"
 #include "host/PropertyList.h"
 #include "host/SessionCopies.h"
+#include "host/XdgFolders.h"
 #include "host/x11/X11ActiveWindow.h"
 
 namespace host {
@@ -33,12 +31,6 @@ std::string applicationKey(const RunningApplication& application) {
     if (application.processIdentifier > 0)
         return "pid:" + std::to_string(application.processIdentifier);
     return "id:" + application.bundleIdentifier.value_or(application.localizedName.value_or(""));
-}
-
-std::string homeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    const passwd* user = getpwuid(getuid());
-    return user && user->pw_dir ? user->pw_dir : "";
 }
 
 std::vector<fs::path> bundleFolders() {
@@ -134,28 +126,9 @@ std::optional<std::string> bundleIconFile(const fs::path& bundle) {
     return firstIconFile(candidates);
 }
 
-// Read at each look-up rather than once, as GLib does, so a changed
-// environment counts.
-std::string environment(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : fallback;
-}
-
-std::string dataHomeFolder() {
-    auto home = homeFolder();
-    return environment("XDG_DATA_HOME", home.empty() ? "" : home + "/.local/share");
-}
-
 std::vector<fs::path> iconFolders() {
     std::vector<fs::path> folders;
-    auto dataHome = dataHomeFolder();
-    if (!dataHome.empty()) folders.push_back(fs::path(dataHome) / "icons");
-    std::string dataDirs = environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
-    for (std::size_t start = 0; start <= dataDirs.size();) {
-        auto end = std::min(dataDirs.find(':', start), dataDirs.size());
-        if (end > start) folders.push_back(fs::path(dataDirs.substr(start, end - start)) / "icons");
-        start = end + 1;
-    }
+    for (const auto& folder : dataFolders()) folders.push_back(fs::path(folder) / "icons");
     return folders;
 }
 

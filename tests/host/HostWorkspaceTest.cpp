@@ -232,6 +232,10 @@ TEST_F(HostWorkspaceTest, ADesktopEntryFileIsAnApplicationByItsIdAndName) {
 
     EXPECT_EQ(workspace.bundleIdentifier(entry), "org.example.Notes");
     EXPECT_EQ(workspace.displayName(entry), "Notes");
+    // Inside an applications folder the id names the subfolders, with "-".
+    auto nested = data + "/applications/suite/tools/Notes.desktop";
+    support::writeFile(nested, "[Desktop Entry]\nType=Application\nName=Notes\nExec=/bin/true\n");
+    EXPECT_EQ(workspace.bundleIdentifier(nested), "suite-tools-Notes");
     EXPECT_EQ(workspace.bundleIdentifier(broken), std::nullopt);
     EXPECT_EQ(workspace.displayName(broken), "broken.desktop");
     auto folders = workspace.applicationFolders();

@@ -48,12 +48,10 @@ bool isDesktopEntry(const FolderEntry& entry) {
     return entry.kind == FolderEntry::Kind::file && entry.name.ends_with(".desktop");
 }
 
+// Applications without an icon of their own get the generic one, not a page.
 std::optional<Image> applicationIconOf(const FolderEntry& entry) {
-    if (entry.kind == FolderEntry::Kind::package) {
-        return Image::applicationIcon(entry.path).value_or(Image::genericApplicationIcon());
-    }
-    if (isDesktopEntry(entry)) return Image::applicationIcon(entry.path);
-    return std::nullopt;
+    if (entry.kind != FolderEntry::Kind::package && !isDesktopEntry(entry)) return std::nullopt;
+    return Image::applicationIcon(entry.path).value_or(Image::genericApplicationIcon());
 }
 
 }  // namespace

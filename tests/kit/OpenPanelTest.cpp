@@ -220,6 +220,7 @@ std::string iconFile(const Folder& folder, const std::string& name, kit::Color c
 
 TEST_F(OpenPanelTest, BundlesAndDesktopEntriesShowTheirOwnIcons) {
     std::ofstream(folder / "xterm.desktop") << "[Desktop Entry]\n";
+    std::ofstream(folder / "bare.desktop") << "[Desktop Entry]\n";
     fake.workspace.iconFiles[folder / "Jotter.app"] =
         iconFile(folder, "red.png", kit::Color::rgb(255, 0, 0));
     fake.workspace.iconFiles[folder / "xterm.desktop"] =
@@ -233,6 +234,7 @@ TEST_F(OpenPanelTest, BundlesAndDesktopEntriesShowTheirOwnIcons) {
         EXPECT_EQ(iconCentre("Jotter.app"), 0xff0000u);
         EXPECT_EQ(iconCentre("xterm.desktop"), 0x0000ffu);
         EXPECT_EQ(iconCentre("notes.txt"), 0xffffffu) << "a plain file keeps its page";
+        EXPECT_NE(iconCentre("bare.desktop"), 0xffffffu) << "no icon: the generic application's";
         panel.cancel();
     }});
 }

@@ -147,6 +147,33 @@ TEST_F(X11WindowListTest, TheScreenHasItsOriginAtTheBottomLeftAndLevelsAreTheDes
     EXPECT_EQ(windowList.windowLevel(platform::WindowLevelKey::cursor), 2000);
 }
 
+// A window that names no class goes by its UTF-8 title, else by WM_NAME.
+TEST_F(X11WindowListTest, AWindowWithoutAClassGoesByItsTitle) {
+    Window window =
+        XCreateSimpleWindow(display(), DefaultRootWindow(display()), 1000, 600, 120, 80, 0, 0, 0);
+    XStoreName(display(), window, "TarnwickOldTitle");
+    XMapWindow(display(), window);
+    auto ownerWhenTitled = [&](const char* type, const std::string& title) {
+        XChangeProperty(display(), window, XInternAtom(display(), "_NET_WM_NAME", False),
+                        XInternAtom(display(), type, False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.data()),
+                        static_cast<int>(title.size()));
+        XSync(display(), False);
+        auto info = windowList.copyWindowInfo();
+        for (const auto& value :
+             info && info->array() ? *info->array() : platform::PropertyArray{}) {
+            Entry entry = value.dictionary() ? entryFrom(*value.dictionary()) : Entry{};
+            if (entry.x == 1000 && entry.y == 600) return entry.owner;
+        }
+        return std::string("(not listed)");
+    };
+    EXPECT_EQ(ownerWhenTitled("UTF8_STRING", "Réglages ✓"), "Réglages ✓");
+    EXPECT_EQ(ownerWhenTitled("UTF8_STRING", ""), "TarnwickOldTitle");
+    EXPECT_EQ(ownerWhenTitled("STRING", "R\xE9glages"), "TarnwickOldTitle") << "not UTF-8";
+    XDestroyWindow(display(), window);
+    XSync(display(), False);
+}
+
 // On a server of its own, so no other test sees its monitors: the primary
 // monitor right of another. Screens and windows alike count from the
 // primary's corner, as the click point does.

@@ -19,13 +19,6 @@ std::vector<unsigned long> longs(Display* display, Window window, const char* na
     return items;
 }
 
-std::optional<unsigned long> firstLong(Display* display, Window window, const char* name,
-                                       Atom type) {
-    auto items = longs(display, window, name, type);
-    if (items.empty()) return std::nullopt;
-    return items.front();
-}
-
 }  // namespace
 
 X11ActiveWindow::X11ActiveWindow(X11Connection& connection, ChangeHandler handler)
@@ -57,19 +50,14 @@ void X11ActiveWindow::listen(const XEvent& event) {
 }
 
 bool X11ActiveWindow::managerRunning() const {
-    Display* display = connection_.display();
-    auto check =
-        firstLong(display, connection_.rootWindow(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
-    if (!check || !*check) return false;
-    // The check window names itself while its manager lives.
-    return firstLong(display, *check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW) == check;
+    return x11WindowManagerRunning(connection_.display(), connection_.rootWindow());
 }
 
 unsigned long X11ActiveWindow::activeWindow() const {
     if (!connection_.available() || !managerRunning()) return 0;
     auto active =
-        firstLong(connection_.display(), connection_.rootWindow(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
-    return active.value_or(0);
+        longs(connection_.display(), connection_.rootWindow(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
+    return active.empty() ? 0 : active.front();
 }
 
 std::vector<unsigned long> X11ActiveWindow::clientWindows() const {

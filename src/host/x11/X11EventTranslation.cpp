@@ -10,10 +10,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <utility>
 
 #include "host/VirtualKeyCodes.h"
-#include "platform/ModifierFlags.h"
+#include "host/x11/X11Modifiers.h"
 
 namespace host {
 
@@ -27,22 +26,8 @@ namespace {
 constexpr std::uint32_t multipleClickMilliseconds = 400;
 constexpr int multipleClickPixels = 4;
 
-// The caps-lock bit of the modifier flags; the shortcut mask leaves it out.
-constexpr std::uint64_t capsLockFlag = 0x10000;
-
 std::uint64_t modifierFlags(unsigned state) {
-    namespace Flags = platform::ModifierFlags;
-    // The desktop's usual roles, as for global hot keys: Option is Alt, Command is Super.
-    constexpr std::pair<unsigned, std::uint64_t> roles[] = {{ShiftMask, Flags::shift},
-                                                            {ControlMask, Flags::control},
-                                                            {Mod1Mask, Flags::option},
-                                                            {Mod4Mask, Flags::command},
-                                                            {LockMask, capsLockFlag}};
-    std::uint64_t flags = 0;
-    for (auto [mask, flag] : roles) {
-        if (state & mask) flags |= flag;
-    }
-    return flags;
+    return x11ModifierFlags(state, CapsLock::reported);
 }
 
 // The X modifier a modifier key sets, 0 for other keys.

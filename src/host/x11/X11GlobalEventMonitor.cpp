@@ -1,6 +1,5 @@
 #include "host/x11/X11GlobalEventMonitor.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <unistd.h>
@@ -8,33 +7,18 @@
 #include <utility>
 #include <vector>
 
+#include "host/x11/X11Modifiers.h"
+#include "host/x11/X11Properties.h"
 #include "host/x11/X11WindowList.h"
-#include "platform/ModifierFlags.h"
 
 namespace host {
 namespace {
 
 using platform::GlobalMouseEvent;
-namespace ModifierFlags = platform::ModifierFlags;
-
-// The desktop's usual roles: Option is Alt (Mod1), Command is Super (Mod4).
-constexpr std::pair<unsigned, std::uint64_t> modifierRoles[] = {
-    {ShiftMask, ModifierFlags::shift},
-    {ControlMask, ModifierFlags::control},
-    {Mod1Mask, ModifierFlags::option},
-    {Mod4Mask, ModifierFlags::command}};
 
 // A window manager's frames can sit between the root and the window that
 // carries the pid, so the path under the pointer is followed down.
 constexpr int deepestFrameNesting = 8;
-
-std::uint64_t modifierFlags(unsigned state) {
-    std::uint64_t flags = 0;
-    for (auto [x, flag] : modifierRoles) {
-        if (state & x) flags |= flag;
-    }
-    return flags;
-}
 
 std::optional<int> eventType(int button) {
     if (button == Button1) return GlobalMouseEvent::leftMouseDown;
@@ -42,48 +26,13 @@ std::optional<int> eventType(int button) {
     return std::nullopt;
 }
 
-std::optional<unsigned long> windowPid(Display* display, Window window) {
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    int status =
-        XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &actualType, &format, &count, &remaining, &data);
-    if (status != Success) return std::nullopt;
-    std::optional<unsigned long> pid;
-    if (actualType == XA_CARDINAL && format == 32 && count == 1) {
-        pid = *reinterpret_cast<unsigned long*>(data);
-    }
-    if (data) XFree(data);
-    return pid;
-}
-
-struct PointerState {
-    int x = 0;
-    int y = 0;
-    unsigned modifiers = 0;
-    Window child = 0;  // the root's child under the pointer, 0 for none
-};
-
-std::optional<PointerState> queryPointer(Display* display, Window window) {
-    Window root = 0;
-    PointerState state;
-    int windowX = 0, windowY = 0;
-    if (!XQueryPointer(display, window, &root, &state.child, &state.x, &state.y, &windowX, &windowY,
-                       &state.modifiers)) {
-        return std::nullopt;
-    }
-    return state;
-}
-
 // Whether the first window on the way down that names its process names ours.
 bool isOwnWindow(Display* display, Window window) {
     X11ErrorTrap trap(display);  // the window may be going away
     for (int depth = 0; window && depth < deepestFrameNesting; ++depth) {
-        if (auto pid = windowPid(display, window))
+        if (auto pid = x11WindowPid(display, window))
             return *pid == static_cast<unsigned long>(getpid());
-        auto below = queryPointer(display, window);
+        auto below = x11QueryPointer(display, window);
         if (!below) return false;
         window = below->child;
     }
@@ -113,7 +62,7 @@ void X11GlobalEventMonitor::removeMonitor(platform::EventMonitorId monitor) {
 platform::ScreenPoint X11GlobalEventMonitor::mouseLocation() {
     Display* display = connection_.display();
     if (!display) return {};
-    auto pointer = queryPointer(display, connection_.rootWindow());
+    auto pointer = x11QueryPointer(display, connection_.rootWindow());
     auto monitors = monitorsInRoot(connection_);
     if (!pointer || monitors.empty()) return {};
     return screenPointFromRoot(monitors.front(), pointer->x, pointer->y);
@@ -176,13 +125,14 @@ void X11GlobalEventMonitor::onButtonPress(int logicalButton) {
     auto type = eventType(logicalButton);
     if (!type) return;
     Display* display = connection_.display();
-    auto pointer = queryPointer(display, connection_.rootWindow());
+    auto pointer = x11QueryPointer(display, connection_.rootWindow());
     auto monitors = monitorsInRoot(connection_);
     if (!pointer || monitors.empty()) return;
     auto point = screenPointFromRoot(monitors.front(), pointer->x, pointer->y);
     GlobalMouseEvent event;
     event.type = *type;
-    event.modifierFlags = modifierFlags(pointer->modifiers);
+    // Only the keys held with the click: a locked Caps Lock is no key held.
+    event.modifierFlags = x11ModifierFlags(pointer->modifiers, CapsLock::leftOut);
     event.hasWindow = isOwnWindow(display, pointer->child);
     event.x = point.x;
     event.y = point.y;

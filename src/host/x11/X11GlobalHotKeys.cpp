@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/VirtualKeyCodes.h"
+#include "host/x11/X11Modifiers.h"
 
 namespace host {
 namespace {
@@ -17,21 +18,9 @@ namespace {
 using platform::HotKeyIdentifier;
 namespace HotKeyStatus = platform::HotKeyStatus;
 
-// The desktop's usual roles: Option is Alt (Mod1), Command is Super (Mod4).
-constexpr std::pair<std::uint32_t, unsigned> modifierRoles[] = {
-    {0x1000, ControlMask}, {0x0800, Mod1Mask}, {0x0100, Mod4Mask}, {0x0200, ShiftMask}};
-
 // A key event's state also carries pointer buttons and the layout group.
 constexpr unsigned keyboardModifiers =
     ShiftMask | LockMask | ControlMask | Mod1Mask | Mod2Mask | Mod3Mask | Mod4Mask | Mod5Mask;
-
-unsigned xModifiers(std::uint32_t carbonModifiers) {
-    unsigned mask = 0;
-    for (auto [carbon, x] : modifierRoles) {
-        if (carbonModifiers & carbon) mask |= x;
-    }
-    return mask;
-}
 
 std::optional<unsigned> xKeyCode(Display* display, std::uint32_t virtualKeyCode) {
     if (virtualKeyCode > 0xFFFF) return std::nullopt;
@@ -109,7 +98,8 @@ auto X11GlobalHotKeys::registerHotKey(std::uint32_t keyCode, std::uint32_t carbo
     if (!display) return noDisplayErr;
     auto xKey = xKeyCode(display, keyCode);
     if (!xKey) return paramErr;
-    Registration registration{*xKey, xModifiers(carbonModifiers), numLockMask(display), identifier};
+    Registration registration{*xKey, x11ModifiersOfCarbon(carbonModifiers), numLockMask(display),
+                              identifier};
     // X lets a client grab again what it holds; registration is exclusive all the same.
     if (registeredAlready(registration)) return HotKeyStatus::eventHotKeyExistsErr;
     if (int error = grab(registration)) {

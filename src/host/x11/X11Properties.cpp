@@ -5,9 +5,38 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace host {
 namespace {
+
+struct XFreeDeleter {
+    void operator()(unsigned char* data) const { XFree(data); }
+};
+
+// What XGetWindowProperty hands over of a property.
+struct PropertyItems {
+    std::unique_ptr<unsigned char, XFreeDeleter> data;
+    unsigned long count = 0;
+};
+
+// Absent when the window lacks the property, it has another type or
+// `format` (bits an item), or the window is gone.
+std::optional<PropertyItems> readProperty(Display* display, Window window, Atom property, Atom type,
+                                          int format) {
+    Atom actualType = 0;
+    int actualFormat = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(display, window, property, 0, 1 << 16, False, type, &actualType,
+                                    &actualFormat, &count, &after, &data);
+    PropertyItems items{std::unique_ptr<unsigned char, XFreeDeleter>(data), count};
+    if (status != Success || !items.data || actualType != type || actualFormat != format) {
+        return std::nullopt;
+    }
+    return items;
+}
 
 std::optional<unsigned long> firstLong(Display* display, Window window, const char* name,
                                        Atom type) {
@@ -48,19 +77,19 @@ std::vector<unsigned long> x11Longs(Display* display, unsigned long window, cons
 std::vector<unsigned long> x11Longs(Display* display, unsigned long window, unsigned long property,
                                     unsigned long type) {
     if (!display || !window) return {};
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    int status = XGetWindowProperty(display, window, property, 0, 1 << 16, False, type, &actualType,
-                                    &format, &count, &after, &data);
-    std::vector<unsigned long> items;
-    if (status == Success && data && actualType == type && format == 32) {
-        auto* values = reinterpret_cast<unsigned long*>(data);
-        items.assign(values, values + count);
-    }
-    if (data) XFree(data);
-    return items;
+    auto items = readProperty(display, window, property, type, 32);
+    if (!items) return {};
+    // Format 32 arrives as longs, whatever their size.
+    auto* values = reinterpret_cast<const unsigned long*>(items->data.get());
+    return {values, values + items->count};
+}
+
+std::string x11Utf8Text(Display* display, unsigned long window, const char* name) {
+    if (!display || !window) return {};
+    auto items =
+        readProperty(display, window, x11Atom(display, name), x11Atom(display, "UTF8_STRING"), 8);
+    if (!items) return {};
+    return std::string(reinterpret_cast<const char*>(items->data.get()), items->count);
 }
 
 void x11SetLongs(Display* display, unsigned long window, unsigned long property, unsigned long type,
@@ -81,6 +110,33 @@ std::vector<unsigned long> x11Children(Display* display, unsigned long window) {
     std::vector<unsigned long> windows(children, children + count);
     if (children) XFree(children);
     return windows;
+}
+
+X11ClassHint x11ClassHint(Display* display, unsigned long window) {
+    X11ClassHint hint;
+    XClassHint read{nullptr, nullptr};
+    if (!XGetClassHint(display, window, &read)) return hint;
+    if (read.res_name) {
+        hint.instance = read.res_name;
+        XFree(read.res_name);
+    }
+    if (read.res_class) {
+        hint.windowClass = read.res_class;
+        XFree(read.res_class);
+    }
+    return hint;
+}
+
+std::optional<unsigned long> x11WindowPid(Display* display, unsigned long window) {
+    return firstLong(display, window, "_NET_WM_PID", XA_CARDINAL);
+}
+
+bool x11WindowManagerRunning(Display* display, unsigned long root) {
+    auto check = firstLong(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (!check || !*check) return false;
+    X11ErrorTrap trap(display);  // the check window goes with its manager
+    auto own = firstLong(display, *check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    return trap.sync() == 0 && own == check;
 }
 
 bool x11HasWindowType(Display* display, unsigned long window, const char* typeName) {
@@ -108,18 +164,13 @@ std::optional<X11WindowOwner> x11WindowOwner(Display* display, unsigned long win
     if (!display || !window) return std::nullopt;
     X11ErrorTrap trap(display);
     X11WindowOwner owner;
-    XClassHint hint{};
-    if (XGetClassHint(display, window, &hint)) {
-        owner.windowInstance = hint.res_name ? hint.res_name : "";
-        owner.windowClass = hint.res_class ? hint.res_class : "";
-        if (hint.res_name) XFree(hint.res_name);
-        if (hint.res_class) XFree(hint.res_class);
-    }
+    auto hint = x11ClassHint(display, window);
+    owner.windowInstance = std::move(hint.instance);
+    owner.windowClass = std::move(hint.windowClass);
     XWindowAttributes attributes{};
     bool exists = XGetWindowAttributes(display, window, &attributes);
     if (trap.sync() != 0 || !exists) return std::nullopt;
-    if (auto pid = firstLong(display, window, "_NET_WM_PID", XA_CARDINAL);
-        pid && *pid > 0 && *pid < 1u << 22) {
+    if (auto pid = x11WindowPid(display, window); pid && *pid > 0 && *pid < 1u << 22) {
         owner.processIdentifier = static_cast<int>(*pid);
     }
     owner.ordinary = isOrdinary(display, window);

@@ -20,6 +20,9 @@ std::vector<unsigned long> x11Longs(Display* display, unsigned long window, cons
 // The same for a property whose atom is already known.
 std::vector<unsigned long> x11Longs(Display* display, unsigned long window, unsigned long property,
                                     unsigned long type);
+// A UTF8_STRING property, e.g. _NET_WM_NAME; empty when the window lacks it
+// or it has another type.
+std::string x11Utf8Text(Display* display, unsigned long window, const char* name);
 
 // Replace a property with 32-bit items: longs on the client side, whatever
 // their size on the wire.
@@ -31,6 +34,21 @@ void x11SetText(Display* display, unsigned long window, unsigned long property, 
 
 // The window's children, bottom to top; empty when it is gone.
 std::vector<unsigned long> x11Children(Display* display, unsigned long window);
+
+// WM_CLASS: instance and class, each empty when unset.
+struct X11ClassHint {
+    std::string instance;     // e.g. "Navigator"
+    std::string windowClass;  // e.g. "Firefox"
+};
+X11ClassHint x11ClassHint(Display* display, unsigned long window);
+
+// _NET_WM_PID as the window states it, unchecked; absent when it does not.
+std::optional<unsigned long> x11WindowPid(Display* display, unsigned long window);
+
+// Whether an EWMH window manager runs: one that has gone leaves its
+// properties on the root behind, but not its check window, which names
+// itself while its manager lives. Catches its own errors.
+bool x11WindowManagerRunning(Display* display, unsigned long root);
 
 // True when _NET_WM_WINDOW_TYPE names `typeName`, e.g. "_NET_WM_WINDOW_TYPE_DOCK".
 bool x11HasWindowType(Display* display, unsigned long window, const char* typeName);

@@ -2,7 +2,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
@@ -36,21 +35,6 @@ namespace Keys = platform::WindowInfoKeys;
 
 constexpr double menuBarShareOfWidth = 0.9;
 constexpr const char* menuBarOwner = "WindowServer";
-
-std::optional<std::string> utf8Property(Display* display, Window window, const char* name) {
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    Atom utf8 = x11Atom(display, "UTF8_STRING");
-    int status = XGetWindowProperty(display, window, x11Atom(display, name), 0, 1 << 16, False,
-                                    utf8, &actualType, &format, &count, &remaining, &data);
-    if (status != Success) return std::nullopt;
-    std::optional<std::string> text;
-    if (actualType == utf8 && format == 8) text.emplace(reinterpret_cast<char*>(data), count);
-    if (data) XFree(data);
-    return text;
-}
 
 struct WindowFacts {
     RootRect bounds;
@@ -107,17 +91,10 @@ double alphaOf(Display* display, Window window) {
 
 // The application's class name, else the window's title, else nothing.
 std::string ownerNameOf(Display* display, Window window) {
-    XClassHint hint{nullptr, nullptr};
-    std::string owner;
-    if (XGetClassHint(display, window, &hint)) {
-        if (hint.res_class) owner = hint.res_class;
-        if (hint.res_name) XFree(hint.res_name);
-        if (hint.res_class) XFree(hint.res_class);
-    }
+    std::string owner = x11ClassHint(display, window).windowClass;
     if (!owner.empty()) return owner;
-    if (auto title = utf8Property(display, window, "_NET_WM_NAME"); title && !title->empty()) {
-        return *title;
-    }
+    owner = x11Utf8Text(display, window, "_NET_WM_NAME");
+    if (!owner.empty()) return owner;
     char* name = nullptr;
     if (XFetchName(display, window, &name) && name) {
         owner = name;
@@ -195,17 +172,6 @@ std::optional<RootRect> embeddedWindowAt(Display* display, Window root, Window p
     return trap.sync() == 0 ? found : std::nullopt;
 }
 
-// The list is asked for right after a press, so the pointer is where it was.
-std::optional<RootRect> pointerInRoot(Display* display, Window root) {
-    Window rootReturn = 0, child = 0;
-    int x = 0, y = 0, windowX = 0, windowY = 0;
-    unsigned int mask = 0;
-    if (!XQueryPointer(display, root, &rootReturn, &child, &x, &y, &windowX, &windowY, &mask)) {
-        return std::nullopt;
-    }
-    return RootRect{x, y, 1, 1};
-}
-
 std::vector<RootRect> randrMonitors(Display* display, Window root) {
     int eventBase = 0, errorBase = 0;
     if (!XRRQueryExtension(display, &eventBase, &errorBase)) return {};
@@ -241,6 +207,18 @@ platform::ScreenPoint screenPointFromRoot(const RootRect& primary, int x, int y)
     return {double(x - primary.x), double(primary.y + primary.height - y)};
 }
 
+std::optional<X11Pointer> x11QueryPointer(Display* display, unsigned long window) {
+    Window root = 0, child = 0;
+    X11Pointer pointer;
+    int windowX = 0, windowY = 0;
+    if (!XQueryPointer(display, window, &root, &child, &pointer.x, &pointer.y, &windowX, &windowY,
+                       &pointer.modifiers)) {
+        return std::nullopt;
+    }
+    pointer.child = child;
+    return pointer;
+}
+
 std::vector<platform::ScreenRect> X11WindowList::screens() {
     auto monitors = monitorsInRoot(connection_);
     std::vector<platform::ScreenRect> screens;
@@ -260,7 +238,9 @@ std::optional<PropertyValue> X11WindowList::copyWindowInfo() {
     Window root = connection_.rootWindow();
     auto monitors = monitorsInRoot(connection_);
     const RootRect primary = monitors.front();
-    auto pointer = pointerInRoot(display, root);
+    // The list is asked for right after a press, so the pointer is where it was.
+    std::optional<RootRect> pointer;
+    if (auto at = x11QueryPointer(display, root)) pointer = RootRect{at->x, at->y, 1, 1};
     std::vector<Window> windows = windowsBottomToTop(display, root);
     PropertyArray entries;
     for (auto window = windows.rbegin(); window != windows.rend(); ++window) {

@@ -4,6 +4,7 @@
 // of the desktop's window list. Xlib stays in the .cpp (see X11Connection.h).
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +25,16 @@ std::vector<RootRect> monitorsInRoot(X11Connection& connection);
 // of the primary monitor, y up. Pixel rows count from the primary monitor's
 // bottom edge, so the top row of a 800-row screen is 800.
 platform::ScreenPoint screenPointFromRoot(const RootRect& primary, int x, int y);
+
+// The pointer as XQueryPointer tells it of `window`.
+struct X11Pointer {
+    int x = 0;  // in the root window
+    int y = 0;
+    unsigned modifiers = 0;   // the X modifier and button bits held
+    unsigned long child = 0;  // the child of `window` under it, 0 for none
+};
+// Absent when the pointer is on another screen.
+std::optional<X11Pointer> x11QueryPointer(Display* display, unsigned long window);
 
 class X11WindowList : public platform::WindowList {
 public:

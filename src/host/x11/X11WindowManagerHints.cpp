@@ -48,7 +48,6 @@ enum AtomName {
     netActiveWindow,
     netWmMoveResize,
     netSupported,
-    netSupportingWmCheck,
     netWorkarea,
     netCurrentDesktop,
     atomCount
@@ -74,7 +73,6 @@ const char* const atomNames[atomCount] = {
     "_NET_ACTIVE_WINDOW",
     "_NET_WM_MOVERESIZE",
     "_NET_SUPPORTED",
-    "_NET_SUPPORTING_WM_CHECK",
     "_NET_WORKAREA",
     "_NET_CURRENT_DESKTOP",
 };
@@ -225,13 +223,7 @@ bool X11WindowManagerHints::isDeleteRequest(const XEvent& event) const {
 bool X11WindowManagerHints::windowManagerSupports(unsigned long atom) {
     Display* display = connection_.display();
     Window root = connection_.rootWindow();
-    auto check = x11Longs(display, root, (*atoms_)[netSupportingWmCheck], XA_WINDOW);
-    if (check.empty()) return false;
-    // A window manager that has gone leaves its properties behind, but not
-    // its check window, which names itself.
-    X11ErrorTrap trap(display);
-    auto own = x11Longs(display, check[0], (*atoms_)[netSupportingWmCheck], XA_WINDOW);
-    if (trap.sync() || own.empty() || own[0] != check[0]) return false;
+    if (!x11WindowManagerRunning(display, root)) return false;
     auto supported = x11Longs(display, root, (*atoms_)[netSupported], XA_ATOM);
     return std::find(supported.begin(), supported.end(), atom) != supported.end();
 }

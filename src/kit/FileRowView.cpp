@@ -57,7 +57,7 @@ std::optional<Image> applicationIconOf(const FolderEntry& entry) {
 }  // namespace
 
 FileRowView::FileRowView(const FolderEntry& entry, bool enabled)
-    : kind_(entry.kind), applicationIcon_(applicationIconOf(entry)), enabled_(enabled) {
+    : entry_(entry), enabled_(enabled) {
     setIdentifier(entry.name);
     auto name = std::make_unique<Label>(entry.name);
     name->setLineBreakTruncatingTail();
@@ -101,11 +101,16 @@ void FileRowView::updateNameColor() {
     if (name_->textColor() != color) name_->setTextColor(color);
 }
 
+const std::optional<Image>& FileRowView::applicationIcon() {
+    if (!applicationIcon_) applicationIcon_ = applicationIconOf(entry_);
+    return *applicationIcon_;
+}
+
 void FileRowView::draw(GraphicsContext& context) {
     updateNameColor();
-    if (applicationIcon_) return drawApplicationIcon(context, *applicationIcon_);
+    if (const auto& icon = applicationIcon()) return drawApplicationIcon(context, *icon);
     Rect icon = iconRect();
-    if (kind_ == FolderEntry::Kind::folder) return drawFolder(context, icon, enabled_);
+    if (entry_.kind == FolderEntry::Kind::folder) return drawFolder(context, icon, enabled_);
     drawPage(context, icon, enabled_);
 }
 

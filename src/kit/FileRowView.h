@@ -34,9 +34,12 @@ private:
     void drawApplicationIcon(GraphicsContext& context, const Image& icon) const;
     void updateNameColor();
 
-    FolderEntry::Kind kind_;
-    // Bundles and desktop entries: the desktop's icon for them, if any.
-    std::optional<Image> applicationIcon_;
+    // Bundles and desktop entries: the desktop's icon for them, looked up
+    // when the row is first drawn (a long list draws only the rows in view).
+    const std::optional<Image>& applicationIcon();
+
+    FolderEntry entry_;
+    std::optional<std::optional<Image>> applicationIcon_;
     bool enabled_;
     bool selected_ = false;
     Label* name_ = nullptr;

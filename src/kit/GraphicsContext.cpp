@@ -90,6 +90,12 @@ void GraphicsContext::clip(const Rect& rect) {
     cairo_clip(cr);
 }
 
+Rect GraphicsContext::clipBounds() const {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    cairo_clip_extents(cairoOf(cairo_), &x0, &y0, &x1, &y1);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 void GraphicsContext::fillRect(const Rect& rect, Color color) {
     auto* cr = cairoOf(cairo_);
     cairo_rectangle(cr, rect.minX(), rect.minY(), rect.width(), rect.height());

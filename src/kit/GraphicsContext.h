@@ -28,6 +28,8 @@ public:
     void translate(double dx, double dy);
     // Narrows drawing to `rect` until the matching restore().
     void clip(const Rect& rect);
+    // What drawing may still reach, in the current coordinates.
+    Rect clipBounds() const;
 
     // Outlines lie inside their rect; lines are centred on their ends, so a
     // 1-point line at half-point coordinates covers whole pixels.

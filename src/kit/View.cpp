@@ -100,7 +100,12 @@ void View::display(GraphicsContext& context) {
     context.translate(frame_.origin.x, frame_.origin.y);
     context.clip(bounds());
     draw(context);
-    for (auto& subview : subviews_) subview->display(context);
+    // Subviews wholly outside what can be seen (rows scrolled away) are not
+    // drawn at all: nothing of theirs could show.
+    Rect visible = context.clipBounds();
+    for (auto& subview : subviews_) {
+        if (!subview->frame().intersection(visible).isEmpty()) subview->display(context);
+    }
     context.restore();
 }
 

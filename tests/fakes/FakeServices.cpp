@@ -118,6 +118,7 @@ std::optional<std::string> lookUp(const std::map<std::string, std::string>& map,
 }  // namespace
 
 std::optional<std::string> FakeWorkspace::applicationIconFile(const std::string& applicationPath) {
+    ++iconLookups;
     return lookUp(iconFiles, applicationPath);
 }
 

@@ -122,6 +122,7 @@ public:
     std::map<std::string, std::string> installed;  // bundle identifier -> path
     std::map<std::string, std::string> displayNames;  // path -> name; else the last component
     std::map<std::string, std::string> iconFiles;  // application path -> PNG file
+    int iconLookups = 0;
     std::map<std::string, std::string> bundles;    // bundle or entry path -> its identifier
     std::vector<std::string> extensions{"app"};
     std::vector<std::string> folders{"/Applications"};

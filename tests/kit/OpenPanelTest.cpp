@@ -237,6 +237,20 @@ TEST_F(OpenPanelTest, BundlesAndDesktopEntriesShowTheirOwnIcons) {
         EXPECT_NE(iconCentre("bare.desktop"), 0xffffffu) << "no icon: the generic application's";
         panel.cancel();
     }});
+
+    // A long list looks icons up for the rows in view only, not for each of
+    // the hundreds of entries a desktop's applications folder holds.
+    for (int entry = 0; entry < 200; ++entry)
+        std::ofstream(folder / ("Stuff/app" + std::to_string(entry) + ".desktop"))
+            << "[Desktop Entry]\n";
+    panel.setDirectoryURL(folder / "Stuff");
+    fake.workspace.iconLookups = 0;
+    run({[&] {
+        window().render(2);
+        EXPECT_GT(fake.workspace.iconLookups, 5);
+        EXPECT_LT(fake.workspace.iconLookups, 40);
+        panel.cancel();
+    }});
 }
 
 TEST_F(OpenPanelTest, ARefusedChoiceIsExplainedAndThePanelStaysOpen) {

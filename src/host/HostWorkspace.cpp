@@ -3,12 +3,11 @@
 #include <gio/gio.h>
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
-#include <fstream>
 
 #include "host/ApplicationIdentity.h"
 #include "host/HostProcessInfo.h"
+#include "host/IconTheme.h"
 #include "host/PropertyList.h"
 #include "host/SessionCopies.h"
 #include "host/XdgFolders.h"
@@ -20,6 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 using platform::ActivationPolicy;
 using platform::RunningApplication;
+
+// The size icons are looked up in: list icons are 16 points, drawn at twice
+// the density and from larger pictures.
+constexpr int listIconPixels = 48;
 
 std::optional<std::string> nonEmpty(const std::string& text) {
     if (text.empty()) return std::nullopt;
@@ -74,26 +77,6 @@ std::optional<fs::path> findBundle(const fs::path& folder, const std::string& id
     return std::nullopt;
 }
 
-bool isPNGFile(const fs::path& path) {
-    static constexpr std::array<char, 8> signature{'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return false;
-    std::array<char, 8> start{};
-    std::ifstream file(path, std::ios::binary);
-    return file.read(start.data(), start.size()) && start == signature;
-}
-
-// A PNG (checked by its signature), or a file in one of the other formats
-// icons come in, which the toolkit's image loaders read.
-bool isIconFile(const fs::path& path) {
-    auto extension = path.extension();
-    if (extension == ".svg" || extension == ".xpm" || extension == ".icns") {
-        std::error_code error;
-        return fs::is_regular_file(path, error);
-    }
-    return isPNGFile(path);
-}
-
 std::optional<std::string> firstIconFile(const std::vector<fs::path>& candidates) {
     for (const auto& candidate : candidates) {
         if (isIconFile(candidate)) return candidate.string();
@@ -124,33 +107,6 @@ std::optional<std::string> bundleIconFile(const fs::path& bundle) {
         candidates.push_back(resources / (name + ".icns"));
     }
     return firstIconFile(candidates);
-}
-
-std::vector<fs::path> iconFolders() {
-    std::vector<fs::path> folders;
-    for (const auto& folder : dataFolders()) folders.push_back(fs::path(folder) / "icons");
-    return folders;
-}
-
-// The hicolor theme's application icons, the sizes nearest to a list icon
-// first, then the scalable one, then the old pixmaps folder.
-std::optional<std::string> themedIconFile(const std::vector<std::string>& names) {
-    static constexpr const char* sizes[] = {"48x48", "32x32", "64x64", "128x128", "256x256"};
-    auto folders = iconFolders();
-    for (const auto& name : names) {
-        if (!isPlainFileName(name)) continue;
-        std::vector<fs::path> candidates;
-        for (const char* size : sizes) {
-            for (const auto& folder : folders)
-                candidates.push_back(folder / "hicolor" / size / "apps" / (name + ".png"));
-        }
-        for (const auto& folder : folders)
-            candidates.push_back(folder / "hicolor" / "scalable" / "apps" / (name + ".svg"));
-        for (const char* extension : {".png", ".svg", ".xpm"})
-            candidates.push_back(fs::path("/usr/share/pixmaps") / (name + extension));
-        if (auto found = firstIconFile(candidates)) return found;
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -286,7 +242,7 @@ std::optional<std::string> HostWorkspace::applicationIconFile(const std::string&
     auto icon = desktopEntryIcon(applicationPath);
     if (!icon) return std::nullopt;
     if (icon->file) return firstIconFile({*icon->file});
-    return themedIconFile(icon->themedNames);
+    return themedIconFile(icon->themedNames, listIconPixels);
 }
 
 std::optional<std::string> HostWorkspace::bundleIdentifier(const std::string& path) {

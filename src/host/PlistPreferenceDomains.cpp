@@ -1,13 +1,11 @@
 #include "host/PlistPreferenceDomains.h"
 
 #include <fcntl.h>
-#include <pwd.h>
+#include <glib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-
-#include <glib.h>
 
 #include <cerrno>
 #include <chrono>
@@ -22,6 +20,7 @@
 #include "host/DurableFile.h"
 #include "host/PreferenceFile.h"
 #include "host/PropertyList.h"
+#include "host/XdgFolders.h"
 
 namespace host {
 namespace {
@@ -117,15 +116,7 @@ PlistPreferenceDomains::PlistPreferenceDomains(std::string folder, ErrorLog logE
     : folder_(std::move(folder)), logError_(std::move(logError)) {}
 
 std::string PlistPreferenceDomains::defaultFolder() {
-    // XDG base directories ignore a relative XDG_CONFIG_HOME.
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome && configHome[0] == '/') return std::string(configHome) + "/Preferences";
-    const char* home = std::getenv("HOME");
-    if (!home || !home[0]) {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : "";
-    }
-    return std::string(home) + "/.config/Preferences";
+    return configHomeFolder() + "/Preferences";
 }
 
 std::string PlistPreferenceDomains::domainPath(const std::string& domain) const {

@@ -9,9 +9,10 @@
 namespace host {
 namespace {
 
+// XDG base directories ignore a relative path.
 std::string environment(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
-    return value && *value ? value : fallback;
+    return value && value[0] == '/' ? value : fallback;
 }
 
 }  // namespace
@@ -20,6 +21,11 @@ std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     const passwd* user = getpwuid(getuid());
     return user && user->pw_dir ? user->pw_dir : "";
+}
+
+std::string configHomeFolder() {
+    auto home = homeFolder();
+    return environment("XDG_CONFIG_HOME", home.empty() ? "" : home + "/.config");
 }
 
 std::string dataHomeFolder() {
@@ -33,7 +39,7 @@ std::vector<std::string> dataFolders() {
     std::string dirs = environment("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
     for (std::size_t start = 0; start <= dirs.size();) {
         auto end = std::min(dirs.find(':', start), dirs.size());
-        if (end > start) folders.push_back(dirs.substr(start, end - start));
+        if (end > start && dirs[start] == '/') folders.push_back(dirs.substr(start, end - start));
         start = end + 1;
     }
     return folders;

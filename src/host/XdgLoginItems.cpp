@@ -4,8 +4,9 @@
 #include <glib/gstdio.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
+
+#include "host/XdgFolders.h"
 
 namespace host {
 namespace {
@@ -63,12 +64,7 @@ XdgLoginItems::XdgLoginItems(std::string configFolder, platform::BundleInfo bund
     : configFolder_(std::move(configFolder)), bundle_(std::move(bundle)) {}
 
 std::string XdgLoginItems::defaultConfigFolder() {
-    // Read here rather than through g_get_user_config_dir(), which keeps the
-    // first answer for the life of the process.
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome && configHome[0] == '/') return configHome;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : g_get_home_dir()) + "/.config";
+    return configHomeFolder();
 }
 
 std::string XdgLoginItems::entryPath() const {

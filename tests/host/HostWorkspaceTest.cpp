@@ -219,6 +219,35 @@ TEST_F(HostWorkspaceTest, ADesktopEntrysIconComesFromItsFileOrTheIconTheme) {
               folder.path() + "/drawn.png");
     EXPECT_EQ(workspace.applicationIconFile(entry("unknown", "org.example.Unknown")), std::nullopt);
     EXPECT_EQ(workspace.applicationIconFile(folder.path() + "/nothing"), std::nullopt);
+
+    // The user's theme (GTK's setting, or LXQt's on LXQt) comes first, then
+    // what it inherits, then hicolor; within a theme the nearest size.
+    ScopedVariable configHome("XDG_CONFIG_HOME", folder.path() + "/config");
+    ScopedVariable desktop("XDG_CURRENT_DESKTOP", "XFCE");
+    support::writeFile(folder.path() + "/config/gtk-3.0/settings.ini",
+                       "[Settings]\ngtk-icon-theme-name=Child\n");
+    support::writeFile(folder.path() + "/config/lxqt/lxqt.conf", "[General]\nicon_theme=Parent\n");
+    support::writeFile(data + "/icons/Child/index.theme",
+                       "[Icon Theme]\nName=Child\nInherits=Parent,Missing\nDirectories=16x16/apps\n"
+                       "[16x16/apps]\nSize=16\nType=Fixed\n");
+    support::writeFile(folder.path() + "/system/icons/Parent/index.theme",
+                       "[Icon Theme]\nName=Parent\nDirectories=64x64/actions,scalable/actions,"
+                       "96x96/actions\n[64x64/actions]\nSize=64\n[scalable/actions]\nSize=64\n"
+                       "MinSize=8\nMaxSize=40\nType=Scalable\n[96x96/actions]\nSize=96\n");
+    writePNG(data + "/icons/Child/16x16/apps/org.example.Probe.png");
+    writePNG(folder.path() + "/system/icons/Parent/64x64/actions/system-log-out.png");
+    support::writeFile(folder.path() + "/system/icons/Parent/scalable/actions/system-log-out.svg",
+                       "<svg/>");
+    writePNG(folder.path() + "/system/icons/Parent/96x96/actions/system-log-out.png");
+    EXPECT_EQ(workspace.applicationIconFile(entry("themed", "org.example.Probe")),
+              data + "/icons/Child/16x16/apps/org.example.Probe.png");
+    EXPECT_EQ(workspace.applicationIconFile(entry("leave", "system-log-out")),
+              folder.path() + "/system/icons/Parent/scalable/actions/system-log-out.svg")
+        << "inherited; the scalable picture serves up to 40 pixels, nearer than 64";
+    ScopedVariable lxqt("XDG_CURRENT_DESKTOP", "LXQt");
+    EXPECT_EQ(workspace.applicationIconFile(entry("themed", "org.example.Probe")),
+              data + "/icons/hicolor/32x32/apps/org.example.Probe.png")
+        << "LXQt's theme is Parent, which does not have it";
 }
 
 TEST_F(HostWorkspaceTest, ADesktopEntryFileIsAnApplicationByItsIdAndName) {

@@ -18,6 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Icons are kilobytes; even a large ICNS stays well under this.
+constexpr std::uintmax_t maxIconFileBytes = 8 << 20;
+
 // A folder of a theme's icons and the sizes it serves.
 struct ThemeDirectory {
     enum class Type { fixed, scalable, threshold };
@@ -231,11 +234,11 @@ bool isPNGFile(const fs::path& path) {
 }  // namespace
 
 bool isIconFile(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error) || fs::file_size(path, error) > maxIconFileBytes)
+        return false;
     auto extension = path.extension();
-    if (extension == ".svg" || extension == ".xpm" || extension == ".icns") {
-        std::error_code error;
-        return fs::is_regular_file(path, error);
-    }
+    if (extension == ".svg" || extension == ".xpm" || extension == ".icns") return true;
     return isPNGFile(path);
 }
 

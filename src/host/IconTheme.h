@@ -15,7 +15,7 @@
 namespace host {
 
 // A PNG (checked by its signature), or an SVG, XPM or ICNS file: the formats
-// icons come in that the toolkit reads.
+// icons come in that the toolkit reads; none over 8 MB.
 bool isIconFile(const std::filesystem::path& path);
 
 // The icon themes to search, in order: the user's, what it inherits (as

@@ -57,6 +57,8 @@ std::optional<Bitmap> takeSurface(cairo_surface_t* loaded) {
     return bitmap;
 }
 
+constexpr std::int64_t maxImageFilePixels = 4096 * 4096;
+
 // One pixel of a pixbuf (straight RGB or RGBA bytes) as premultiplied ARGB.
 std::uint32_t premultiplied(const guchar* rgba, bool hasAlpha) {
     std::uint32_t alpha = hasAlpha ? rgba[3] : 255;
@@ -128,6 +130,9 @@ std::optional<Bitmap> Bitmap::readImageFile(const std::string& path, int pixelSi
     int height = 0;
     GdkPixbufFormat* format = gdk_pixbuf_get_file_info(path.c_str(), &width, &height);
     if (!format || pixelSize <= 0) return std::nullopt;
+    // A picture is decoded whole before it is scaled: one that claims more
+    // pixels than any icon has is refused rather than allocated.
+    if (std::int64_t(width) * height > maxImageFilePixels) return std::nullopt;
     bool fits = width > 0 && height > 0 && width <= pixelSize && height <= pixelSize;
     if (fits && !gdk_pixbuf_format_is_scalable(format))
         return takePixbuf(gdk_pixbuf_new_from_file(path.c_str(), nullptr));

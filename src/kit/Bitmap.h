@@ -31,6 +31,7 @@ public:
     // A picture in any format the desktop's image loaders read (PNG, SVG,
     // XPM, ICNS…): in its own pixels when they fit into `pixelSize` ×
     // `pixelSize`, otherwise (and always when scalable) fitted into them.
+    // Absent for what cannot be read, and for pictures over 4096 × 4096.
     static std::optional<Bitmap> readImageFile(const std::string& path, int pixelSize);
     static std::optional<Bitmap> fromPNGData(const std::vector<std::uint8_t>& data);
 

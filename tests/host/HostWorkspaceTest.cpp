@@ -219,6 +219,10 @@ TEST_F(HostWorkspaceTest, ADesktopEntrysIconComesFromItsFileOrTheIconTheme) {
               folder.path() + "/drawn.png");
     EXPECT_EQ(workspace.applicationIconFile(entry("unknown", "org.example.Unknown")), std::nullopt);
     EXPECT_EQ(workspace.applicationIconFile(folder.path() + "/nothing"), std::nullopt);
+    support::writeFile(folder.path() + "/huge.svg", std::string(9 << 20, ' '));
+    EXPECT_EQ(workspace.applicationIconFile(entry("huge", folder.path() + "/huge.svg")),
+              std::nullopt)
+        << "no icon is megabytes";
 
     // The user's theme (GTK's setting, or LXQt's on LXQt) comes first, then
     // what it inherits, then hicolor; within a theme the nearest size.

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <string_view>
 
+#include "host/GLibOwners.h"
 #include "host/XdgFolders.h"
 
 namespace host {
@@ -56,11 +56,6 @@ struct Theme {
     std::vector<ThemeDirectory> directories;
 };
 
-struct KeyFileFree {
-    void operator()(GKeyFile* file) const { g_key_file_free(file); }
-};
-using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
-
 std::vector<fs::path> baseFolders() {
     std::vector<fs::path> folders;
     if (auto home = homeFolder(); !home.empty()) folders.push_back(fs::path(home) / ".icons");
@@ -93,11 +88,10 @@ ThemeDirectory directoryOf(GKeyFile* file, const std::string& path) {
     directory.minSize = integerValue(file, path, "MinSize", directory.size);
     directory.maxSize = integerValue(file, path, "MaxSize", directory.size);
     directory.threshold = integerValue(file, path, "Threshold", 2);
-    gchar* type = g_key_file_get_string(file, path.c_str(), "Type", nullptr);
-    std::string_view name = type ? type : "Threshold";
+    GText type(g_key_file_get_string(file, path.c_str(), "Type", nullptr));
+    std::string_view name = type ? type.get() : "Threshold";
     if (name == "Fixed") directory.type = ThemeDirectory::Type::fixed;
     if (name == "Scalable") directory.type = ThemeDirectory::Type::scalable;
-    g_free(type);
     return directory;
 }
 
@@ -164,10 +158,8 @@ std::string settingIn(const std::vector<std::string>& files, const char* group, 
         KeyFile file(g_key_file_new());
         if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr))
             continue;
-        gchar* value = g_key_file_get_string(file.get(), group, key, nullptr);
-        std::string text = value ? value : "";
-        g_free(value);
-        if (!text.empty()) return text;
+        GText value(g_key_file_get_string(file.get(), group, key, nullptr));
+        if (value && *value) return value.get();
     }
     return "";
 }
@@ -222,10 +214,8 @@ std::optional<std::string> lookUp(const Theme& theme, const std::string& name, i
     return nearest;
 }
 
-bool isPNGFile(const fs::path& path) {
+bool hasPNGSignature(const fs::path& path) {
     static constexpr std::array<char, 8> signature{'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return false;
     std::array<char, 8> start{};
     std::ifstream file(path, std::ios::binary);
     return file.read(start.data(), start.size()) && start == signature;
@@ -239,7 +229,7 @@ bool isIconFile(const fs::path& path) {
         return false;
     auto extension = path.extension();
     if (extension == ".svg" || extension == ".xpm" || extension == ".icns") return true;
-    return isPNGFile(path);
+    return hasPNGSignature(path);
 }
 
 std::vector<std::string> iconThemeChain() {

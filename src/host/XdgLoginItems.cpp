@@ -6,21 +6,13 @@
 #include <cerrno>
 #include <memory>
 
+#include "host/GLibOwners.h"
 #include "host/XdgFolders.h"
 
 namespace host {
 namespace {
 
 constexpr const char* group = "Desktop Entry";
-
-struct KeyFileFree {
-    void operator()(GKeyFile* file) const { g_key_file_free(file); }
-};
-using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
-
-struct GFree {
-    void operator()(void* memory) const { g_free(memory); }
-};
 
 platform::LoginItemError failure(const std::string& action, const std::string& path,
                                  const std::string& reason) {
@@ -89,7 +81,7 @@ std::string XdgLoginItems::entryText() const {
                           desktopExecValue(bundle_.executablePath).c_str());
     g_key_file_set_boolean(file.get(), group, "X-GNOME-Autostart-enabled", TRUE);
     gsize length = 0;
-    std::unique_ptr<gchar, GFree> data(g_key_file_to_data(file.get(), &length, nullptr));
+    GText data(g_key_file_to_data(file.get(), &length, nullptr));
     return std::string(data.get(), length);
 }
 
@@ -121,8 +113,7 @@ std::optional<platform::LoginItemError> XdgLoginItems::unregisterItem() {
 void XdgLoginItems::openSystemSettingsLoginItems() {
     // An empty folder to look at beats an error about a missing one.
     g_mkdir_with_parents(autostartFolder().c_str(), 0700);
-    std::unique_ptr<gchar, GFree> uri(
-        g_filename_to_uri(autostartFolder().c_str(), nullptr, nullptr));
+    GText uri(g_filename_to_uri(autostartFolder().c_str(), nullptr, nullptr));
     if (!uri) return;
     g_app_info_launch_default_for_uri(uri.get(), nullptr, nullptr);
 }
